@@ -1,0 +1,9 @@
+#include "platform/SteadyClock.h"
+
+#include <chrono>
+
+std::int64_t SteadyClock::nowMicroseconds() const
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
