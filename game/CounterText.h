@@ -1,0 +1,8 @@
+#pragma once
+
+#include <string>
+
+// The score and the miss count live as decimal text in labels: adding reads the caption as a
+// number, adds in double precision and writes plain digits back.
+std::string addToCounter(const std::string& caption, double amount);
+double counterValue(const std::string& caption);

@@ -1,0 +1,29 @@
+#include "game/EndOfGame.h"
+
+#include "game/CounterText.h"
+#include "record/BestScoreValue.h"
+
+EndOfGame::EndOfGame(GameState& state, GameView& view, SoundCues& sounds, ScoreLoader& loader)
+    : state_(state), view_(view), sounds_(sounds), loader_(loader)
+{
+}
+
+void EndOfGame::EndGame()
+{
+    // The record on file now counts, not the one read at start-up.
+    loader_.LoadBestScore();
+    // No record, or one that could not be read, is a best of 0: every game beats it.
+    const double best = bestScoreValue(state_.strBestScore).value_or(0);
+    const std::string scoreText = view_.caption(MainLabel::Score);
+    const double score = counterValue(scoreText);
+
+    if (score < best || best == 0) {
+        view_.openChampionEntry(scoreText, "おめでとう！！　　過去最高スコアです。");
+        sounds_.PlaySound("Goal");
+    } else {
+        view_.showScoreMessage("あなたのスコア　" + scoreText);
+    }
+
+    view_.setCaption(MainLabel::Kaisu, "Let's Start");
+    view_.setCaption(MainLabel::Type, "");
+}

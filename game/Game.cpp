@@ -1,0 +1,53 @@
+#include "game/Game.h"
+
+Game::Game(GameView& view, SoundCues& sounds, const Clock& clock, RandomSource& random,
+           const ScoreFile& scoreFile, Surfaces surfaces)
+    : view_(view),
+      sounds_(sounds),
+      reel_(state_, surfaces.picMain, surfaces.picABC, surfaces.picMask, random, clock, view),
+      loader_(state_, scoreFile, view),
+      end_(state_, view, sounds, loader_),
+      judge_(state_, view, sounds, clock, end_)
+{
+}
+
+void Game::startUp(const std::string& programDirectory)
+{
+    sounds_.open(programDirectory);
+    loader_.LoadBestScore();
+}
+
+void Game::start()
+{
+    sounds_.PlaySound("Start");
+    sounds_.PlaySound("BGM");
+    view_.setCaption(MainLabel::Kaisu, "あと10回");
+    view_.setCaption(MainLabel::Score, "0");
+    view_.setCaption(MainLabel::Miss, "0");
+    state_.intWait = Reel::kFullSpeedWait;
+    state_.intCount = 0;
+    state_.bolEnd = false;
+    state_.bolStop = false;
+    state_.bolKeyOK = true;
+}
+
+void Game::KeyClick(int keyCode)
+{
+    judge_.KeyClick(keyCode);
+}
+
+void Game::reelTick()
+{
+    if (!reelRunning())
+        return;
+    reel_.DrawReel();
+    reel_.CheckStop();
+    // The rotation sound restarts on the first reel tick and every fourth after it, counted
+    // across stops and games.
+    if (state_.intKaitenWait == 0) {
+        sounds_.restartRotation();
+        state_.intKaitenWait = 3;
+    } else {
+        --state_.intKaitenWait;
+    }
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "game/EndOfGame.h"
+#include "game/GameState.h"
+#include "game/KeyJudge.h"
+#include "game/Reel.h"
+#include "game/ScoreLoader.h"
+#include "platform/Clock.h"
+#include "platform/GameView.h"
+#include "platform/RandomSource.h"
+#include "platform/Surface.h"
+#include "record/ScoreFile.h"
+#include "sound/SoundCues.h"
+
+#include <string>
+
+// The game engine: its state, the start command, the reel tick and key judging. The window that
+// owns it runs reelTick() while reelRunning(), one tick every tickDelayMs().
+class Game {
+public:
+    struct Surfaces {
+        Surface& picMain;
+        const Surface& picABC;
+        const Surface& picMask;
+    };
+
+    Game(GameView& view, SoundCues& sounds, const Clock& clock, RandomSource& random,
+         const ScoreFile& scoreFile, Surfaces surfaces);
+
+    // Start-up after the window is shown: opens the sound devices and reads the record.
+    void startUp(const std::string& programDirectory);
+    // The start button: a fresh game, the reel going on from where it stands.
+    void start();
+    void KeyClick(int keyCode);
+    // One reel tick: draw, perhaps slow down or stop, step the rotation sound.
+    void reelTick();
+
+    bool reelRunning() const { return state_.reelRunning(); }
+    int tickDelayMs() const { return state_.intWait; }
+    const GameState& state() const { return state_; }
+
+private:
+    GameState state_;
+    GameView& view_;
+    SoundCues& sounds_;
+    Reel reel_;
+    ScoreLoader loader_;
+    EndOfGame end_;
+    KeyJudge judge_;
+};

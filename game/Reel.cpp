@@ -1,0 +1,81 @@
+#include "game/Reel.h"
+
+#include "platform/Blit.h"
+
+namespace {
+
+constexpr int kDrawWidth = 184;
+constexpr int kDrawHeight = 31;
+constexpr int kSlowestWait = 40;
+constexpr int kLetters = 26;
+
+} // namespace
+
+Reel::Reel(GameState& state, Surface& picMain, const Surface& picABC, const Surface& picMask,
+           RandomSource& random, const Clock& clock, GameView& view)
+    : state_(state), picMain_(picMain), picABC_(picABC), picMask_(picMask),
+      random_(random), clock_(clock), view_(view)
+{
+}
+
+std::string Reel::stopLetter(int index)
+{
+    // The marker stands over the third cell from the left edge.
+    return std::string(1, static_cast<char>('A' + (index + 2) % kLetters));
+}
+
+void Reel::drawAt(int x)
+{
+    // Paint the strip, then AND the mask: letter pixels keep what was there ORed with orange,
+    // everything else turns black.
+    blit(picMain_, 0, 0, kDrawWidth, kDrawHeight, picABC_, x, 0, RasterOp::Paint);
+    blit(picMain_, 0, 0, kDrawWidth, kDrawHeight, picMask_, x, 0, RasterOp::And);
+
+    // Near the end of the strip the window reaches past the picture; the strip repeats every
+    // 832 columns, so the rest comes from its start.
+    const int shown = picABC_.width() - x;
+    if (shown < picMain_.width()) {
+        const int from = picABC_.width() - kStripPeriod;
+        blit(picMain_, shown, 0, kDrawWidth, kDrawHeight, picABC_, from, 0, RasterOp::Paint);
+        blit(picMain_, shown, 0, kDrawWidth, kDrawHeight, picMask_, from, 0, RasterOp::And);
+    }
+}
+
+void Reel::DrawReel()
+{
+    drawAt(state_.intReelX);
+    state_.intReelX = static_cast<std::int16_t>(state_.intReelX + kStep);
+    if (state_.intReelX > kStripPeriod)
+        state_.intReelX = 0;
+    view_.reelChanged();
+}
+
+void Reel::CheckStop()
+{
+    const int n = static_cast<int>(random_.next() * 20 + 1);
+    if (n != 1)
+        return;
+
+    state_.intWait = static_cast<std::int16_t>(state_.intWait + 4);
+    if (state_.intWait <= kSlowestWait) {
+        random_.reseed();
+        return;
+    }
+
+    // At 832 the strip shows its repeated start, so the index wraps to 0 with it.
+    const int index = state_.intReelX / kCellWidth % kLetters;
+    state_.strTarget = stopLetter(index);
+    state_.intReelX = static_cast<std::int16_t>(index * kCellWidth + 11);
+    drawAt(state_.intReelX);
+
+    state_.intWait = kFullSpeedWait;
+    state_.bolStop = true;
+    ++state_.intCount;
+
+    // The reaction time starts when the letter is on screen, not when it was computed.
+    view_.presentReelNow();
+    state_.lngStart = clock_.nowMicroseconds();
+
+    view_.setCaption(MainLabel::Kaisu, "あと" + std::to_string(10 - state_.intCount) + "回");
+    random_.reseed();
+}

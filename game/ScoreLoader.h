@@ -1,0 +1,20 @@
+#pragma once
+
+#include "game/GameState.h"
+#include "platform/GameView.h"
+#include "record/ScoreFile.h"
+
+// Reads the best score from the record into strBestScore. A missing record means none has been
+// set; a damaged one is reported and counts as none, and the file is left for the player to
+// replace through the best-score window.
+class ScoreLoader {
+public:
+    ScoreLoader(GameState& state, const ScoreFile& file, GameView& view);
+
+    void LoadBestScore();
+
+private:
+    GameState& state_;
+    const ScoreFile& file_;
+    GameView& view_;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/MainLabel.h"
+
+#include <string>
+
+// What the game's rules write to and ask of the windows.
+class GameView {
+public:
+    virtual ~GameView() = default;
+
+    virtual std::string caption(MainLabel label) const = 0;
+    virtual void setCaption(MainLabel label, const std::string& text) = 0;
+
+    // The reel window's surface has changed: show it soon.
+    virtual void reelChanged() = 0;
+    // Show the reel window's surface on screen before returning.
+    virtual void presentReelNow() = 0;
+
+    // Modal: returns when the player has closed it.
+    virtual void showScoreMessage(const std::string& text) = 0;
+    // Opens the name-entry window (or brings an open one forward) with the score and caption.
+    virtual void openChampionEntry(const std::string& score, const std::string& caption) = 0;
+    // Tells the player about a problem the game has worked around; modal.
+    virtual void reportProblem(const std::string& message) = 0;
+};
