@@ -1,0 +1,110 @@
+#include "platform/MidiRenderer.h"
+
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+constexpr int blockFrames = 4096;
+// After the last event the release and reverb tails still ring; render on until they fade,
+// but never longer than this.
+constexpr double maxTailSeconds = 4.0;
+// About -60 dB: quieter than this counts as silence when the tail is trimmed.
+constexpr int silenceThreshold = 32;
+
+struct SettingsDeleter { void operator()(fluid_settings_t* s) const { delete_fluid_settings(s); } };
+struct SynthDeleter { void operator()(fluid_synth_t* s) const { delete_fluid_synth(s); } };
+struct PlayerDeleter { void operator()(fluid_player_t* p) const { delete_fluid_player(p); } };
+
+void quietenLibraryChatter()
+{
+    static std::once_flag once;
+    // Failures reach the caller as one line of our own.
+    std::call_once(once, [] {
+        fluid_set_log_function(FLUID_ERR, nullptr, nullptr);
+        fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+        fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+        fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+    });
+}
+
+std::int16_t toSample(float value)
+{
+    const float scaled = std::nearbyint(value * 32767.0f);
+    return static_cast<std::int16_t>(std::clamp(scaled, -32768.0f, 32767.0f));
+}
+
+bool isSilent(std::int16_t sample) { return sample > -silenceThreshold && sample < silenceThreshold; }
+
+} // namespace
+
+MidiRenderer::MidiRenderer(std::string soundFont)
+    : soundFont_(std::move(soundFont))
+{
+}
+
+MidiRenderer::Result MidiRenderer::render(const std::string& midiPath, int frequency, std::stop_token stop) const
+{
+    quietenLibraryChatter();
+    if (!fluid_is_midifile(midiPath.c_str()))
+        return {{}, "not a readable MIDI file"};
+    if (!fluid_is_soundfont(soundFont_.c_str()))
+        return {{}, "soundfont " + soundFont_ + " missing or unreadable"};
+
+    const std::unique_ptr<fluid_settings_t, SettingsDeleter> settings(new_fluid_settings());
+    fluid_settings_setnum(settings.get(), "synth.sample-rate", frequency);
+    fluid_settings_setnum(settings.get(), "synth.gain", 0.8);
+    // Events must follow the frames we render, not the wall clock of this thread.
+    fluid_settings_setstr(settings.get(), "player.timing-source", "sample");
+    const std::unique_ptr<fluid_synth_t, SynthDeleter> synth(new_fluid_synth(settings.get()));
+    if (!synth)
+        return {{}, "cannot create a synthesizer"};
+    if (stop.stop_requested())
+        return {};
+    if (fluid_synth_sfload(synth.get(), soundFont_.c_str(), 1) == FLUID_FAILED)
+        return {{}, "cannot load soundfont " + soundFont_};
+    // Declared after the synth, so it goes first: the player feeds the synth.
+    const std::unique_ptr<fluid_player_t, PlayerDeleter> player(new_fluid_player(synth.get()));
+    if (!player || fluid_player_add(player.get(), midiPath.c_str()) != FLUID_OK
+        || fluid_player_play(player.get()) != FLUID_OK)
+        return {{}, "cannot play the MIDI file"};
+
+    std::vector<float> block(2 * blockFrames);
+    std::vector<std::int16_t> pcm;
+    const auto renderBlock = [&] {
+        fluid_synth_write_float(synth.get(), blockFrames, block.data(), 0, 2, block.data(), 1, 2);
+        bool silent = true;
+        for (const float value : block) {
+            const std::int16_t sample = toSample(value);
+            silent = silent && isSilent(sample);
+            pcm.push_back(sample);
+        }
+        return silent;
+    };
+
+    while (fluid_player_get_status(player.get()) == FLUID_PLAYER_PLAYING) {
+        if (stop.stop_requested())
+            return {};
+        renderBlock();
+    }
+    const int maxTailBlocks = static_cast<int>(maxTailSeconds * frequency / blockFrames) + 1;
+    for (int i = 0; i < maxTailBlocks; ++i) {
+        if (stop.stop_requested())
+            return {};
+        if (renderBlock())
+            break;
+    }
+
+    const auto lastSound = std::find_if(pcm.rbegin(), pcm.rend(), [](std::int16_t s) { return !isSilent(s); });
+    std::size_t keep = static_cast<std::size_t>(pcm.rend() - lastSound);
+    keep += keep % 2;  // whole frames only
+    pcm.resize(keep);
+    pcm.shrink_to_fit();
+    if (pcm.empty())
+        return {{}, "the MIDI file makes no sound"};
+    return {std::move(pcm), {}};
+}

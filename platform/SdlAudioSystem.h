@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct Mix_Chunk;
+
+// The program's one audio output, opened once at 44100 Hz, signed 16-bit stereo, with a small
+// buffer so that a sound starts within a few milliseconds of its Play. Each media device gets a
+// channel of its own. When no audio device can be opened this says so in one line on stderr and
+// every device stays silent. Every SDL_mixer call of the program is in SdlAudioSystem.cpp.
+//
+// Devices register themselves; closing the audio system first closes the devices still bound
+// to it (joining their worker threads), so the order of destruction at exit does not matter.
+class SdlAudioSystem {
+public:
+    static constexpr int frequency = 44100;
+    static constexpr int channels = 2;
+
+    explicit SdlAudioSystem(int bufferFrames = 512);
+    ~SdlAudioSystem();
+    SdlAudioSystem(const SdlAudioSystem&) = delete;
+    SdlAudioSystem& operator=(const SdlAudioSystem&) = delete;
+
+    bool isOpen() const { return open_; }
+    int bufferFrames() const { return bufferFrames_; }
+
+    // What a device uses. A channel of -1 (silent system) makes every channel call a no-op.
+    struct ChunkDeleter {
+        void operator()(Mix_Chunk* chunk) const;
+    };
+    using Chunk = std::unique_ptr<Mix_Chunk, ChunkDeleter>;
+
+    int attach(const void* owner, std::function<void()> closeOwner);
+    void detach(const void* owner);
+
+    // Null on failure, with the reason in `error`.
+    Chunk loadWave(const std::string& path, std::string& error) const;
+    // The chunk reads `pcm` in place; `pcm` must outlive it and stay unchanged.
+    Chunk wrapPcm(const std::vector<std::int16_t>& pcm) const;
+
+    void play(int channel, Mix_Chunk* chunk) const;
+    void pause(int channel) const;
+    void resume(int channel) const;
+    void halt(int channel) const;
+
+private:
+    bool open_ = false;
+    int bufferFrames_;
+    int channelsAllocated_ = 0;
+    int nextChannel_ = 0;
+    std::vector<std::pair<const void*, std::function<void()>>> owners_;
+};

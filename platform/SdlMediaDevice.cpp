@@ -1,0 +1,189 @@
+#include "platform/SdlMediaDevice.h"
+
+#include <algorithm>
+#include <cctype>
+#include <iostream>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+bool isMidiFile(const std::string& path)
+{
+    const auto dot = path.find_last_of('.');
+    if (dot == std::string::npos)
+        return false;
+    std::string extension = path.substr(dot + 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == "mid" || extension == "midi";
+}
+
+void reportUnplayable(const std::string& path, const std::string& reason)
+{
+    std::cerr << "zumikko: cannot play " << path << ", it stays silent (" << reason << ")\n";
+}
+
+} // namespace
+
+SdlMediaDevice::SdlMediaDevice(SdlAudioSystem& audio, std::shared_ptr<const MidiRenderer> midiRenderer)
+    : audio_(&audio)
+    , midiRenderer_(std::move(midiRenderer))
+    , channel_(audio.attach(this, [this] { disconnect(); }))
+{
+}
+
+SdlMediaDevice::~SdlMediaDevice()
+{
+    if (audio_) {
+        audio_->detach(this);
+        disconnect();
+    }
+}
+
+void SdlMediaDevice::disconnect()
+{
+    worker_ = {};  // asks a running rendering to give up and waits for it
+    const std::lock_guard lock(mutex_);
+    releaseLocked();
+    phase_ = Phase::Closed;
+    audio_ = nullptr;
+}
+
+void SdlMediaDevice::setFileName(const std::string& path)
+{
+    fileName_ = path;
+}
+
+void SdlMediaDevice::command(MediaCommand command)
+{
+    switch (command) {
+    case MediaCommand::Open: open(); break;
+    case MediaCommand::Close: close(); break;
+    case MediaCommand::Play: play(); break;
+    case MediaCommand::Stop: stop(); break;
+    case MediaCommand::Prev: rewind(); break;
+    }
+}
+
+bool SdlMediaDevice::isReady() const
+{
+    const std::lock_guard lock(mutex_);
+    return phase_ == Phase::Ready;
+}
+
+bool SdlMediaDevice::isLoading() const
+{
+    const std::lock_guard lock(mutex_);
+    return phase_ == Phase::Rendering;
+}
+
+void SdlMediaDevice::open()
+{
+    close();
+    if (!audio_ || channel_ < 0)
+        return;
+    if (isMidiFile(fileName_)) {
+        renderInBackground(fileName_);
+        return;
+    }
+    std::string error;
+    SdlAudioSystem::Chunk chunk = audio_->loadWave(fileName_, error);
+    if (!chunk) {
+        reportUnplayable(fileName_, error);
+        return;
+    }
+    const std::lock_guard lock(mutex_);
+    chunk_ = std::move(chunk);
+    phase_ = Phase::Ready;
+}
+
+void SdlMediaDevice::renderInBackground(const std::string& path)
+{
+    unsigned generation = 0;
+    {
+        const std::lock_guard lock(mutex_);
+        phase_ = Phase::Rendering;
+        generation = ++generation_;
+    }
+    // Replacing the worker waits for an earlier rendering, which close() has already cancelled.
+    worker_ = std::jthread([this, path, generation](std::stop_token stop) {
+        // Rendering takes a second or two of CPU at startup; the reel and the mixer come first.
+        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+        finishRendering(generation, midiRenderer_->render(path, SdlAudioSystem::frequency, stop));
+    });
+}
+
+void SdlMediaDevice::finishRendering(unsigned generation, MidiRenderer::Result result)
+{
+    const std::lock_guard lock(mutex_);
+    if (generation != generation_ || phase_ != Phase::Rendering || !audio_)
+        return;
+    if (result.pcm.empty()) {
+        if (!result.error.empty())
+            reportUnplayable(fileName_, result.error);
+        phase_ = Phase::Closed;
+        return;
+    }
+    pcm_ = std::move(result.pcm);
+    chunk_ = audio_->wrapPcm(pcm_);
+    phase_ = chunk_ ? Phase::Ready : Phase::Closed;
+    if (phase_ == Phase::Ready && playWhenReady_) {
+        audio_->play(channel_, chunk_.get());
+        started_ = true;
+    }
+    playWhenReady_ = false;
+}
+
+void SdlMediaDevice::play()
+{
+    const std::lock_guard lock(mutex_);
+    if (phase_ == Phase::Rendering) {
+        playWhenReady_ = true;
+    } else if (phase_ == Phase::Ready) {
+        if (started_) {
+            audio_->resume(channel_);
+        } else {
+            audio_->play(channel_, chunk_.get());
+            started_ = true;
+        }
+    }
+}
+
+void SdlMediaDevice::stop()
+{
+    const std::lock_guard lock(mutex_);
+    playWhenReady_ = false;
+    if (phase_ == Phase::Ready && started_)
+        audio_->pause(channel_);
+}
+
+void SdlMediaDevice::rewind()
+{
+    const std::lock_guard lock(mutex_);
+    if (phase_ == Phase::Ready && started_) {
+        audio_->halt(channel_);
+        started_ = false;
+    }
+}
+
+void SdlMediaDevice::close()
+{
+    worker_.request_stop();
+    const std::lock_guard lock(mutex_);
+    releaseLocked();
+    phase_ = Phase::Closed;
+    ++generation_;
+}
+
+void SdlMediaDevice::releaseLocked()
+{
+    if (audio_ && started_)
+        audio_->halt(channel_);
+    started_ = false;
+    playWhenReady_ = false;
+    chunk_.reset();
+    pcm_.clear();
+    pcm_.shrink_to_fit();
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "platform/MediaDevice.h"
+#include "platform/MidiRenderer.h"
+#include "platform/SdlAudioSystem.h"
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <stop_token>
+#include <string>
+#include <thread>
+#include <vector>
+
+// A media device on its own channel of the audio system. A wave file is loaded on Open; a MIDI
+// file is rendered to PCM on a worker thread so that Open returns at once, and a Play sent
+// meanwhile starts it as soon as it is ready. No command blocks. A missing or unplayable file,
+// or an audio system without output, leaves the device silent; it still accepts every command.
+class SdlMediaDevice final : public MediaDevice {
+public:
+    explicit SdlMediaDevice(SdlAudioSystem& audio,
+                            std::shared_ptr<const MidiRenderer> midiRenderer = std::make_shared<MidiRenderer>());
+    ~SdlMediaDevice() override;
+    SdlMediaDevice(const SdlMediaDevice&) = delete;
+    SdlMediaDevice& operator=(const SdlMediaDevice&) = delete;
+
+    void setFileName(const std::string& path) override;
+    void command(MediaCommand command) override;
+
+    // True once the opened file is loaded (or rendered) and can sound.
+    bool isReady() const;
+    // True while a MIDI file is being rendered.
+    bool isLoading() const;
+    // The mixer channel this device plays on; -1 when the audio system is silent.
+    int channel() const { return channel_; }
+
+private:
+    enum class Phase { Closed, Rendering, Ready };
+
+    void open();
+    void play();
+    void stop();
+    void rewind();
+    void close();
+    void renderInBackground(const std::string& path);
+    void finishRendering(unsigned generation, MidiRenderer::Result result);
+    void releaseLocked();
+    void disconnect();
+
+    SdlAudioSystem* audio_;  // null once the audio system has closed
+    const std::shared_ptr<const MidiRenderer> midiRenderer_;
+    const int channel_;
+    std::string fileName_;
+
+    mutable std::mutex mutex_;  // the worker finishes a rendering while commands arrive
+    Phase phase_ = Phase::Closed;
+    unsigned generation_ = 0;   // tells a stale rendering from the current one
+    bool playWhenReady_ = false;
+    bool started_ = false;      // the channel holds our sound: playing, paused or played out
+    std::vector<std::int16_t> pcm_;
+    SdlAudioSystem::Chunk chunk_;  // after pcm_: a chunk of rendered PCM reads pcm_ in place
+
+    std::jthread worker_;
+};
