@@ -1,0 +1,87 @@
+#include "game/GameFixture.h"
+
+namespace {
+
+struct EndOfGameFixture : GameFixture {
+    // Plays a whole game whose score is `ms`: the first stop answered after ms, the rest at once.
+    void finishGameWithScore(int ms)
+    {
+        game.start();
+        for (int stop = 0; stop < 10; ++stop) {
+            runToStop();
+            clock.advanceMilliseconds(stop == 0 ? ms : 0);
+            game.KeyClick(keyFor(target()));
+        }
+        ASSERT_TRUE(game.state().bolEnd);
+    }
+    std::string record(const std::string& score) { return "\"abc\"\r\n\"" + score + "\"\r\n"; }
+};
+
+TEST_F(EndOfGameFixture, aScoreBelowTheStoredBestOrAnyScoreAgainstNoRecordIsANewRecord)
+{
+    struct Case {
+        std::string stored;  // empty: no file
+        int score;
+        bool record;
+    };
+    const Case cases[] = {
+        {"5000", 4970, true}, {"5000", 5000, false}, {"5000", 5001, false}, {"0", 99999, true},
+        {"", 4970, true},     {"1234.5", 1234, false}, {"1234.5", 1233, true}, {"1235.5", 1236, false},
+        {"1235.5", 1235, true},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(scoreFile.path());
+        if (!c.stored.empty())
+            writeRecord(record(c.stored));
+        view.events.clear();
+        log.clear();
+        finishGameWithScore(c.score);
+        const std::string scoreText = std::to_string(c.score);
+        const std::string expected = c.record ? "champion " + scoreText + " おめでとう！！　　過去最高スコアです。"
+                                              : "message あなたのスコア　" + scoreText;
+        EXPECT_EQ(view.events, std::vector<std::string>{expected}) << "stored " << c.stored << " score " << c.score;
+        const bool goalPlayed = std::find(log.begin(), log.end(), "goal Play") != log.end();
+        EXPECT_EQ(goalPlayed, c.record);
+    }
+}
+
+TEST_F(EndOfGameFixture, aNewRecordStopsTheMusicAndPlaysTheGoalAfterOpeningTheNameEntry)
+{
+    writeRecord(record("5000"));
+    game.start();
+    for (int stop = 0; stop < 9; ++stop) {
+        runToStop();
+        game.KeyClick(keyFor(target()));
+    }
+    runToStop();
+    log.clear();
+    game.KeyClick(keyFor(target()));
+    EXPECT_EQ(log, (std::vector<std::string>{"bgm Stop", "goal Stop", "goal Prev", "goal Play"}));
+    EXPECT_EQ(view.caption(MainLabel::Kaisu), "Let's Start");
+    EXPECT_EQ(view.caption(MainLabel::Type), target());
+}
+
+TEST_F(EndOfGameFixture, theRecordIsReadAgainAtTheEndOfEveryGame)
+{
+    writeRecord(record("100"));
+    game.startUp(directory.path());
+    writeRecord(record("9000"));
+    finishGameWithScore(4000);
+    ASSERT_EQ(view.events.size(), 1u);
+    EXPECT_EQ(view.events[0].rfind("champion 4000", 0), 0u);
+}
+
+TEST_F(EndOfGameFixture, aDamagedRecordIsReportedAndCountsAsNoRecord)
+{
+    writeRecord(record("abc"));
+    finishGameWithScore(4970);
+    ASSERT_EQ(view.events.size(), 2u);
+    EXPECT_EQ(view.events[0].rfind("problem ", 0), 0u);
+    EXPECT_NE(view.events[0].find(scoreFile.path()), std::string::npos) << "the message names the file";
+    EXPECT_EQ(view.events[1].rfind("champion 4970", 0), 0u);
+    std::ifstream file(scoreFile.path(), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(bytes, record("abc")) << "reading never touches the file";
+}
+
+} // namespace
