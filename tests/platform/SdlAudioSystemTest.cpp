@@ -1,0 +1,136 @@
+#include "platform/SdlAudioSystem.h"
+#include "platform/SdlMediaDevice.h"
+
+#include "tests/fakes/TemporaryDirectory.h"
+#include "tests/platform/GatedMidiRenderer.h"
+#include "tests/platform/MediaTestSupport.h"
+#include "tests/platform/MixedOutputProbe.h"
+#include "tests/platform/PositionCode.h"
+#include "tests/platform/SoundFileWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+
+namespace {
+
+using MediaTestSupport::eventually;
+using MediaTestSupport::send;
+using enum MediaCommand;
+
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value)
+        : name_(name)
+    {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        setenv(name, value, 1);
+    }
+    ~ScopedEnvironment()
+    {
+        if (old_)
+            setenv(name_, old_->c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+struct SoundFiles {
+    SoundFiles()
+    {
+        SoundFileWriter::writeWave(wave, PositionCode::frames(SdlAudioSystem::frequency), 2, SdlAudioSystem::frequency);
+        SoundFileWriter::writeMelody(midi, 1, 0.5, 0.0);
+        SoundFileWriter::writeMelody(longMidi, 120, 0.5, 0.0);
+    }
+    TemporaryDirectory directory;
+    const std::string wave = directory.path() + "/start.wav";
+    const std::string midi = directory.path() + "/goal.mid";
+    const std::string longMidi = directory.path() + "/bgm.mid";
+};
+
+TEST(SdlAudioSystem, withoutAnAudioDeviceItSaysSoOnceAndEveryDeviceIsSilentButTakesEveryCommand)
+{
+    const SoundFiles files;
+    ::testing::internal::CaptureStderr();
+    std::optional<SdlAudioSystem> audio;
+    {
+        const ScopedEnvironment noDriver("SDL_AUDIODRIVER", "no-such-driver");
+        audio.emplace();
+    }
+    const std::string report = ::testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(audio->isOpen());
+    EXPECT_NE(report.find("no audio output"), std::string::npos) << report;
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 1) << report;
+
+    for (const std::string& path : {files.wave, files.midi}) {
+        SCOPED_TRACE(path);
+        SdlMediaDevice device(*audio);
+        device.setFileName(path);
+        send(device, {Open, Stop, Prev, Play, Stop, Play});
+        EXPECT_EQ(device.channel(), -1);
+        EXPECT_FALSE(device.isReady());
+        EXPECT_FALSE(device.isLoading()) << "nothing to render for when nothing can sound";
+        send(device, {Close, Play, Open});
+        EXPECT_FALSE(device.isReady());
+    }
+}
+
+TEST(SdlAudioSystem, aSecondAudioSystemStaysSilentAndLeavesTheFirstPlaying)
+{
+    const SoundFiles files;
+    SdlAudioSystem audio;
+    ASSERT_TRUE(audio.isOpen());
+    const MixedOutputProbe probe;
+    SdlMediaDevice device(audio);
+    device.setFileName(files.wave);
+    device.command(Open);
+
+    ::testing::internal::CaptureStderr();
+    {
+        const SdlAudioSystem second;
+        EXPECT_FALSE(second.isOpen());
+    }
+    ::testing::internal::GetCapturedStderr();
+
+    const auto since = probe.nextIndex();
+    device.command(Play);
+    EXPECT_TRUE(probe.waitFor(since, [](const MixedOutputProbe::Block& b) { return !b.silent(); }));
+}
+
+TEST(SdlAudioSystem, closingItWhileMidiFilesRenderJoinsTheWorkersAndLeavesItsDevicesSilent)
+{
+    const SoundFiles files;
+    auto audio = std::make_unique<SdlAudioSystem>();
+    ASSERT_TRUE(audio->isOpen());
+    auto gated = std::make_shared<GatedMidiRenderer>();  // never opened: only a cancel ends it
+    SdlMediaDevice waiting(*audio, gated);
+    SdlMediaDevice synthesized(*audio);  // the real synthesizer, busy with a minute of music
+    SdlMediaDevice wave(*audio);
+    waiting.setFileName(files.midi);
+    synthesized.setFileName(files.longMidi);
+    wave.setFileName(files.wave);
+    for (SdlMediaDevice* device : {&waiting, &synthesized, &wave})
+        send(*device, {Open, Play});
+    ASSERT_TRUE(waiting.isLoading());
+
+    audio.reset();
+
+    EXPECT_EQ(gated->cancelled(), 1);
+    for (SdlMediaDevice* device : {&waiting, &synthesized, &wave}) {
+        EXPECT_FALSE(device->isLoading());
+        EXPECT_FALSE(device->isReady());
+        send(*device, {Stop, Prev, Play, Open, Play, Close});
+        EXPECT_FALSE(device->isReady());
+        EXPECT_FALSE(device->isLoading());
+    }
+}
+
+} // namespace
