@@ -1,10 +1,11 @@
 #include "record/ScoreFile.h"
 
+#include "tests/record/ScoreDirectory.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <sys/resource.h>
 
 namespace fs = std::filesystem;
@@ -13,31 +14,13 @@ namespace {
 
 class ScoreFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "zumikko-record-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        directory_ = pattern;
-        path_ = (directory_ / "score.dat").string();
-    }
-    void TearDown() override { fs::remove_all(directory_); }
+    void put(const std::string& bytes) const { scratch_.put(bytes); }
+    std::string bytes() const { return scratch_.bytes(); }
+    std::vector<std::string> directoryEntries() const { return scratch_.entries(); }
 
-    void put(const std::string& bytes) const { std::ofstream(path_, std::ios::binary) << bytes; }
-    std::string bytes() const
-    {
-        std::ifstream in(path_, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    std::vector<std::string> directoryEntries() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(directory_))
-            names.push_back(entry.path().filename().string());
-        return names;
-    }
-
-    fs::path directory_;
-    std::string path_;
+    ScoreDirectory scratch_;
+    const fs::path& directory_ = scratch_.directory();
+    const std::string& path_ = scratch_.scoreFile();
 };
 
 TEST_F(ScoreFileTest, writesTwoQuotedCp932LinesThatReadBackUnchanged)

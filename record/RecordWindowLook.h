@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+
+class QLabel;
+class QWidget;
+
+// What the name-entry and best-score windows share in how they look and open.
+struct RecordWindowLook {
+    // A frame with only a title and a close box. A Tool window stays out of the taskbar and,
+    // without a parent, belongs to no other window.
+    static constexpr Qt::WindowFlags windowFlags =
+        Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+
+    // The layout's proportional Gothic, with IPA P Gothic standing in where it is missing.
+    static QFont gothic(double pointSize, bool bold = false);
+
+    static QLabel* label(QWidget* parent, const char* name, const QString& text, const QRect& geometry);
+
+    // A label that shows a value: a single black border, a filled background, and the text
+    // exactly as given (a name such as <b>x</b> is not rich text).
+    static QLabel* valueLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
+                              const QColor& background, Qt::Alignment alignment, const QFont& font);
+
+    static void centreOnScreen(QWidget& window);
+};

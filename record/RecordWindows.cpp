@@ -1,0 +1,70 @@
+#include "record/RecordWindows.h"
+
+#include "record/ProblemBox.h"
+
+#include <QLabel>
+
+namespace {
+
+void bringForward(QWidget& window)
+{
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace
+
+RecordWindows::RecordWindows(std::string scoreFilePath, QObject* parent)
+    : QObject(parent),
+      file_(std::move(scoreFilePath)),
+      reportProblem_(showProblemBox)
+{
+}
+
+RecordWindows::~RecordWindows()
+{
+    delete userName_.data();
+    delete score_.data();
+}
+
+void RecordWindows::setProblemReporter(ProblemReporter reportProblem)
+{
+    reportProblem_ = std::move(reportProblem);
+}
+
+void RecordWindows::showScore()
+{
+    showScoreWindow(true);
+}
+
+void RecordWindows::showChampionEntry(const QString& scoreText, const QString& caption)
+{
+    if (!userName_) {
+        userName_ = new UserNameWindow(reportProblem_);
+        connect(userName_, &UserNameWindow::nameConfirmed, this, &RecordWindows::confirmChampion);
+    }
+    bringForward(*userName_);
+    userName_->lblScore()->setText(scoreText);
+    userName_->setWindowTitle(caption);
+}
+
+ScoreWindow* RecordWindows::showScoreWindow(bool loadFromFile)
+{
+    if (score_) {
+        bringForward(*score_);
+        return score_;
+    }
+    score_ = new ScoreWindow(file_, reportProblem_);
+    bringForward(*score_);
+    if (loadFromFile)
+        score_->load();
+    return score_;
+}
+
+void RecordWindows::confirmChampion(const QString& name, const QString& score)
+{
+    // The new record replaces whatever the window would read from the file, so the file is not
+    // read here: a damaged one would only be reported to be overwritten a moment later.
+    showScoreWindow(false)->setRecord(name, score);
+}

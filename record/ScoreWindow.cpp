@@ -1,0 +1,84 @@
+#include "record/ScoreWindow.h"
+
+#include "record/RecordWindowLook.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+ScoreWindow::ScoreWindow(ScoreFile file, ProblemReporter reportProblem, QWidget* parent)
+    : QDialog(parent, RecordWindowLook::windowFlags),
+      file_(std::move(file)),
+      reportProblem_(std::move(reportProblem))
+{
+    using Look = RecordWindowLook;
+    setObjectName(QStringLiteral("frmScore"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("過去最高スコア"));
+    setFixedSize(312, 135);
+    setFont(Look::gothic(9));
+
+    Look::label(this, "Label1", QStringLiteral("このゲームではスコアの少ない方が高得点です。"), QRect(32, 16, 250, 12));
+    Look::label(this, "Label2", QStringLiteral("チャンピオン"), QRect(8, 52, 62, 12));  // the layout's top is 52.5
+
+    const QColor paleYellow(0xFF, 0xFF, 0xC0);
+    lblName_ = Look::valueLabel(this, "lblName", QStringLiteral("-"), QRect(72, 48, 137, 21), paleYellow,
+                                Qt::AlignLeft, Look::gothic(12));
+    lblScore_ = Look::valueLabel(this, "lblScore", QStringLiteral("0"), QRect(208, 48, 97, 21), paleYellow,
+                                 Qt::AlignRight, Look::gothic(12));
+
+    cmdClose_ = new QPushButton(QStringLiteral("OK"), this);
+    cmdClose_->setObjectName(QStringLiteral("cmdClose"));
+    cmdClose_->setGeometry(112, 96, 89, 25);
+    cmdClose_->setDefault(true);
+    connect(cmdClose_, &QPushButton::clicked, this, &ScoreWindow::cmdCloseClicked);
+
+    Look::centreOnScreen(*this);
+}
+
+void ScoreWindow::load()
+{
+    const ScoreReadResult result = file_.read();
+    switch (result.status) {
+    case ScoreReadResult::Status::Ok:
+        setRecord(QString::fromStdString(result.record.name), QString::fromStdString(result.record.score));
+        break;
+    case ScoreReadResult::Status::Missing:
+        break;
+    case ScoreReadResult::Status::Damaged:
+        holdsRecord_ = false;
+        reportProblem_(this, QString::fromStdString(result.problem));
+        break;
+    }
+}
+
+void ScoreWindow::setRecord(const QString& name, const QString& score)
+{
+    lblName_->setText(name);
+    lblScore_->setText(score);
+    holdsRecord_ = true;
+}
+
+void ScoreWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Escape would close the window like its close box; the layout has no such key.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void ScoreWindow::cmdCloseClicked()
+{
+    if (holdsRecord_) {
+        const std::optional<std::string> problem =
+            file_.write({lblName_->text().toStdString(), lblScore_->text().toStdString()});
+        if (problem) {
+            // The window stays open with the record, so the player can try OK again.
+            reportProblem_(this, QString::fromStdString(*problem));
+            return;
+        }
+    }
+    close();
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "record/ProblemReporter.h"
+#include "record/ScoreFile.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+// frmScore: shows the record holder's name and score; OK stores them in the score file.
+// The labels are the only copy of the record the window holds.
+class ScoreWindow : public QDialog {
+    Q_OBJECT
+public:
+    ScoreWindow(ScoreFile file, ProblemReporter reportProblem, QWidget* parent = nullptr);
+
+    // Fills the labels from the file. Without a file the layout's "-" and "0" stay; a damaged
+    // file is reported, and as the window then shows no record, OK will not overwrite it.
+    void load();
+
+    void setRecord(const QString& name, const QString& score);
+
+    QLabel* lblName() const { return lblName_; }
+    QLabel* lblScore() const { return lblScore_; }
+    QPushButton* cmdClose() const { return cmdClose_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void cmdCloseClicked();
+
+    ScoreFile file_;
+    ProblemReporter reportProblem_;
+    bool holdsRecord_ = true;
+    QLabel* lblName_ = nullptr;
+    QLabel* lblScore_ = nullptr;
+    QPushButton* cmdClose_ = nullptr;
+};

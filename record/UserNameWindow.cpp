@@ -1,0 +1,74 @@
+#include "record/UserNameWindow.h"
+
+#include "record/CharacterList.h"
+#include "record/RecordWindowLook.h"
+#include "record/ScoreFile.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+UserNameWindow::UserNameWindow(ProblemReporter reportProblem, QWidget* parent)
+    : QDialog(parent, RecordWindowLook::windowFlags),
+      reportProblem_(std::move(reportProblem))
+{
+    using Look = RecordWindowLook;
+    setObjectName(QStringLiteral("frmUserName"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("You are new champion."));
+    setFixedSize(298, 171);
+    setFont(Look::gothic(9));
+
+    QLabel* message = Look::label(this, "lblMessage",
+        QStringLiteral("過去最高スコアを越し、チャンピオンになりました。あなたのお名前を入力してください。"),
+        QRect(24, 8, 257, 25));
+    message->setWordWrap(true);
+
+    Look::label(this, "Label1", QStringLiteral("あなたのお名前"), QRect(8, 62, 87, 13))->setFont(Look::gothic(9.75));
+
+    txtName_ = new QLineEdit(this);
+    txtName_->setObjectName(QStringLiteral("txtName"));
+    txtName_->setGeometry(104, 56, 185, 22);
+    txtName_->setFont(Look::gothic(11.25));
+    txtName_->setAttribute(Qt::WA_InputMethodEnabled);
+
+    Look::label(this, "Label3", QStringLiteral("あなたのスコア"), QRect(8, 93, 83, 13))->setFont(Look::gothic(9.75));
+
+    lblScore_ = Look::valueLabel(this, "lblScore", QString(), QRect(104, 88, 185, 22),
+                                 palette().color(QPalette::HighlightedText), Qt::AlignLeft, Look::gothic(11.25, true));
+
+    cmdOK_ = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK_->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK_->setGeometry(108, 136, 81, 25);  // the layout's left edge is 108.5
+    cmdOK_->setDefault(true);
+    connect(cmdOK_, &QPushButton::clicked, this, &UserNameWindow::cmdOKClicked);
+
+    setTabOrder(txtName_, cmdOK_);
+    txtName_->setFocus();
+    Look::centreOnScreen(*this);
+}
+
+void UserNameWindow::keyPressEvent(QKeyEvent* event)
+{
+    // A dialog closes on Escape; here that would throw the new record away at one key press.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void UserNameWindow::cmdOKClicked()
+{
+    const QString name = txtName_->text();
+    const std::string unstorable = ScoreFile::unstorableCharacters(name.toStdString());
+    if (!unstorable.empty()) {
+        reportProblem_(this, QStringLiteral("次の文字は記録できません。名前を直してください: ")
+                                 + QString::fromStdString(characterList(unstorable)));
+        txtName_->setFocus();
+        return;
+    }
+    emit nameConfirmed(name, lblScore_->text());
+    close();
+}

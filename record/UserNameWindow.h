@@ -1,0 +1,35 @@
+#pragma once
+
+#include "record/ProblemReporter.h"
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// frmUserName: asks a new champion for a name. OK with a name the score file can hold sends
+// the name and score on and closes the window; closing it any other way drops the record.
+class UserNameWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit UserNameWindow(ProblemReporter reportProblem, QWidget* parent = nullptr);
+
+    QLineEdit* txtName() const { return txtName_; }
+    QLabel* lblScore() const { return lblScore_; }
+    QPushButton* cmdOK() const { return cmdOK_; }
+
+signals:
+    void nameConfirmed(const QString& name, const QString& score);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void cmdOKClicked();
+
+    ProblemReporter reportProblem_;
+    QLineEdit* txtName_ = nullptr;
+    QLabel* lblScore_ = nullptr;
+    QPushButton* cmdOK_ = nullptr;
+};

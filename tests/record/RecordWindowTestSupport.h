@@ -1,0 +1,83 @@
+#pragma once
+
+#include "record/ProblemReporter.h"
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QRect>
+#include <QScreen>
+#include <QString>
+#include <QTest>
+#include <QWidget>
+#include <QWindow>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+// Collects what the windows would have shown in a message box.
+struct ReportedProblems {
+    ProblemReporter reporter()
+    {
+        return [this](QWidget*, const QString& message) { messages.push_back(message); };
+    }
+    std::vector<QString> messages;
+};
+
+// One control of a window's layout as the table gives it.
+struct ControlLayout {
+    const char* name;
+    QRect geometry;
+    double pointSize;
+    bool bold;
+    QString text;
+};
+
+inline void expectLayout(const QWidget& window, const std::vector<ControlLayout>& controls)
+{
+    for (const ControlLayout& c : controls) {
+        const auto* control = window.findChild<QWidget*>(QString::fromLatin1(c.name));
+        ASSERT_NE(control, nullptr) << c.name;
+        EXPECT_EQ(control->geometry(), c.geometry) << c.name;
+        EXPECT_DOUBLE_EQ(control->font().pointSizeF(), c.pointSize) << c.name;
+        EXPECT_EQ(control->font().bold(), c.bold) << c.name;
+        EXPECT_TRUE(control->font().families().contains(QStringLiteral("IPAPGothic"))) << c.name;
+        if (const auto* label = qobject_cast<const QLabel*>(control)) {
+            EXPECT_EQ(label->text(), c.text) << c.name;
+        }
+    }
+}
+
+inline void expectFixedToolWindowWithOnlyACloseBox(const QWidget& window, QSize clientSize)
+{
+    EXPECT_EQ(window.size(), clientSize);
+    EXPECT_EQ(window.minimumSize(), clientSize);
+    EXPECT_EQ(window.maximumSize(), clientSize);
+    const Qt::WindowFlags flags = window.windowFlags();
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(window.testAttribute(Qt::WA_DeleteOnClose));
+    EXPECT_EQ(window.parentWidget(), nullptr);
+}
+
+inline void expectCentredOnScreen(const QWidget& window)
+{
+    const QPoint offset = window.geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE(std::abs(offset.x()), 1) << window.geometry().x();
+    EXPECT_LE(std::abs(offset.y()), 1) << window.geometry().y();
+}
+
+inline void pressKey(QWidget* window, Qt::Key key)
+{
+    QTest::keyClick(window->windowHandle(), key);
+}
+
+// Keys go to the window, which hands them to its focus widget as a real key press would.
+inline void typeText(QWidget* window, const char* text)
+{
+    for (; *text != '\0'; ++text)
+        QTest::keyClick(window->windowHandle(), *text);
+}

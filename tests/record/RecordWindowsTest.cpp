@@ -1,0 +1,160 @@
+#include "record/RecordWindows.h"
+
+#include "tests/record/RecordWindowTestSupport.h"
+#include "tests/record/ScoreDirectory.h"
+
+#include <QLineEdit>
+#include <QPointer>
+
+#include <memory>
+
+namespace {
+
+const QString kCaption = QStringLiteral("おめでとう！！　　過去最高スコアです。");
+
+class RecordWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        scratch.put("\"old\"\r\n\"5000\"\r\n");
+        windows->setProblemReporter(problems.reporter());
+    }
+
+    UserNameWindow* enterChampion(const QString& score)
+    {
+        windows->showChampionEntry(score, kCaption);
+        UserNameWindow* entry = windows->userNameWindow();
+        EXPECT_NE(entry, nullptr);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(entry));
+        return entry;
+    }
+    ScoreWindow* openScoreFromMenu()
+    {
+        windows->showScore();
+        ScoreWindow* score = windows->scoreWindow();
+        EXPECT_NE(score, nullptr);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(score));
+        return score;
+    }
+    template <typename Window>
+    static bool gone(const QPointer<Window>& window)
+    {
+        return QTest::qWaitFor([&window] { return window.isNull(); });
+    }
+
+    ScoreDirectory scratch;
+    ReportedProblems problems;
+    std::unique_ptr<RecordWindows> windows = std::make_unique<RecordWindows>(scratch.scoreFile());
+};
+
+TEST_F(RecordWindowsTest, aNewRecordTravelsFromNameEntryToTheFileWithEnterInEachWindow)
+{
+    const QPointer<UserNameWindow> entry = enterChampion("4970");
+    EXPECT_EQ(entry->windowTitle(), kCaption);
+    EXPECT_EQ(entry->lblScore()->text(), "4970");
+
+    typeText(entry, "abc");
+    pressKey(entry, Qt::Key_Return);
+    EXPECT_TRUE(gone(entry));
+    const QPointer<ScoreWindow> score = windows->scoreWindow();
+    ASSERT_NE(score, nullptr);
+    EXPECT_TRUE(score->isVisible());
+    EXPECT_EQ(score->lblName()->text(), "abc");
+    EXPECT_EQ(score->lblScore()->text(), "4970");
+    EXPECT_EQ(scratch.bytes(), "\"old\"\r\n\"5000\"\r\n");
+
+    pressKey(score, Qt::Key_Return);
+    EXPECT_TRUE(gone(score));
+    EXPECT_EQ(scratch.bytes(), "\x22\x61\x62\x63\x22\x0D\x0A\x22\x34\x39\x37\x30\x22\x0D\x0A");
+    EXPECT_TRUE(problems.messages.empty());
+}
+
+TEST_F(RecordWindowsTest, anEmptyNameIsStoredAsAnEmptyFirstField)
+{
+    pressKey(enterChampion("4970"), Qt::Key_Return);
+    const QPointer<ScoreWindow> score = windows->scoreWindow();
+    ASSERT_NE(score, nullptr);
+    EXPECT_EQ(score->lblName()->text(), "");
+    pressKey(score, Qt::Key_Return);
+    EXPECT_TRUE(gone(score));
+    EXPECT_EQ(scratch.bytes(), "\"\"\r\n\"4970\"\r\n");
+}
+
+TEST_F(RecordWindowsTest, theMenuShowsTheRecordOnFileAndOkRewritesItInTheProgramsOwnForm)
+{
+    scratch.put("\"abc\",\"1234\"");
+    const QPointer<ScoreWindow> score = openScoreFromMenu();
+    EXPECT_EQ(score->lblName()->text(), "abc");
+    EXPECT_EQ(score->lblScore()->text(), "1234");
+
+    pressKey(score, Qt::Key_Return);
+    EXPECT_TRUE(gone(score));
+    EXPECT_EQ(scratch.bytes(), "\"abc\"\r\n\"1234\"\r\n");
+}
+
+TEST_F(RecordWindowsTest, closingEitherWindowFromItsTitleBarStoresNothing)
+{
+    scratch.put("\"abc\",\"1234\"");
+    const QPointer<ScoreWindow> score = openScoreFromMenu();
+    score->close();
+    EXPECT_TRUE(gone(score));
+
+    const QPointer<UserNameWindow> entry = enterChampion("4970");
+    typeText(entry, "new");
+    entry->close();
+    EXPECT_TRUE(gone(entry));
+    EXPECT_EQ(windows->scoreWindow(), nullptr);
+
+    EXPECT_EQ(scratch.bytes(), "\"abc\",\"1234\"");
+}
+
+TEST_F(RecordWindowsTest, theMenuBringsAnOpenScoreWindowForwardAsItIs)
+{
+    const QPointer<ScoreWindow> first = openScoreFromMenu();
+    scratch.put("\"other\"\r\n\"1\"\r\n");
+    windows->showScore();
+    EXPECT_EQ(windows->scoreWindow(), first);
+    EXPECT_EQ(first->lblName()->text(), "old");
+    EXPECT_EQ(first->lblScore()->text(), "5000");
+}
+
+TEST_F(RecordWindowsTest, aNewRecordGoesIntoTheOpenScoreWindowWithoutReadingTheFile)
+{
+    const QPointer<ScoreWindow> score = openScoreFromMenu();
+    // Reading this now would be reported as damage and fill in nothing.
+    scratch.put("\"other\"\r\n\"not a number\"\r\n");
+
+    const QPointer<UserNameWindow> entry = enterChampion("4970");
+    typeText(entry, "abc");
+    pressKey(entry, Qt::Key_Return);
+
+    EXPECT_EQ(windows->scoreWindow(), score);
+    EXPECT_EQ(score->lblName()->text(), "abc");
+    EXPECT_EQ(score->lblScore()->text(), "4970");
+    EXPECT_TRUE(problems.messages.empty());
+}
+
+TEST_F(RecordWindowsTest, aFurtherRecordReusesTheOpenNameEntryAndKeepsTheTypedName)
+{
+    const QPointer<UserNameWindow> entry = enterChampion("4970");
+    typeText(entry, "ab");
+    windows->showChampionEntry("4000", kCaption);
+
+    EXPECT_EQ(windows->userNameWindow(), entry);
+    EXPECT_EQ(entry->txtName()->text(), "ab");
+    EXPECT_EQ(entry->lblScore()->text(), "4000");
+    EXPECT_EQ(scratch.bytes(), "\"old\"\r\n\"5000\"\r\n");
+}
+
+TEST_F(RecordWindowsTest, aRefusedNameLeavesNameEntryOpenAndTheScoreWindowUnopened)
+{
+    const QPointer<UserNameWindow> entry = enterChampion("4970");
+    entry->txtName()->setText("😀");
+    pressKey(entry, Qt::Key_Return);
+
+    EXPECT_EQ(problems.messages.size(), 1u);
+    EXPECT_EQ(windows->userNameWindow(), entry);
+    EXPECT_EQ(windows->scoreWindow(), nullptr);
+}
+
+} // namespace

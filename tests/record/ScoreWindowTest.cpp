@@ -1,0 +1,122 @@
+#include "record/ScoreWindow.h"
+
+#include "tests/record/RecordWindowTestSupport.h"
+#include "tests/record/ScoreDirectory.h"
+
+#include <QPointer>
+#include <QPushButton>
+
+#include <filesystem>
+#include <optional>
+
+namespace {
+
+class ScoreWindowTest : public ::testing::Test {
+protected:
+    void TearDown() override { delete window.data(); }
+
+    ScoreWindow* open()
+    {
+        window = new ScoreWindow(ScoreFile(scratch.scoreFile()), problems.reporter());
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
+        return window;
+    }
+    bool closed() { return QTest::qWaitFor([this] { return window.isNull(); }); }
+
+    ScoreDirectory scratch;
+    ReportedProblems problems;
+    QPointer<ScoreWindow> window;
+};
+
+TEST_F(ScoreWindowTest, placesEveryControlAsTheLayoutTableSays)
+{
+    open();
+    EXPECT_EQ(window->objectName(), "frmScore");
+    EXPECT_EQ(window->windowTitle(), "過去最高スコア");
+    expectFixedToolWindowWithOnlyACloseBox(*window, QSize(312, 135));
+    expectLayout(*window, {
+        {"Label1", {32, 16, 250, 12}, 9, false, "このゲームではスコアの少ない方が高得点です。"},
+        {"Label2", {8, 52, 62, 12}, 9, false, "チャンピオン"},
+        {"lblName", {72, 48, 137, 21}, 12, false, "-"},
+        {"lblScore", {208, 48, 97, 21}, 12, false, "0"},
+        {"cmdClose", {112, 96, 89, 25}, 9, false, ""},
+    });
+    EXPECT_EQ(window->cmdClose()->text(), "OK");
+    EXPECT_TRUE(window->cmdClose()->isDefault());
+
+    struct Value {
+        const QLabel* label;
+        Qt::Alignment alignment;
+    };
+    for (const Value& v : {Value{window->lblName(), Qt::AlignLeft}, Value{window->lblScore(), Qt::AlignRight}}) {
+        EXPECT_EQ(v.label->frameShape(), QFrame::Box) << v.label->objectName().toStdString();
+        EXPECT_EQ(v.label->alignment() & Qt::AlignHorizontal_Mask, v.alignment);
+        EXPECT_EQ(v.label->palette().color(QPalette::Window), QColor(0xFF, 0xFF, 0xC0));
+        EXPECT_EQ(v.label->textFormat(), Qt::PlainText);
+    }
+    expectCentredOnScreen(*window);
+}
+
+TEST_F(ScoreWindowTest, loadShowsTheRecordOnFileOrKeepsThePlaceholdersAndReportsDamage)
+{
+    struct Case {
+        std::optional<std::string> file;
+        QString name, score;
+        QString problem;
+    };
+    const Case cases[] = {
+        {"\"\x96\xBC\x91\x4F\",\"4970\"", "名前", "4970", ""},
+        {std::nullopt, "-", "0", ""},
+        {"\"abc\"\r\n\"abc\"\r\n", "-", "0",
+         QString::fromStdString(scratch.scoreFile()) + " のスコア「abc」が数値ではありません。"},
+        {"\"abc\"\r\n", "-", "0", QString::fromStdString(scratch.scoreFile()) + " にスコアの行がありません。"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(scratch.scoreFile());
+        if (c.file)
+            scratch.put(*c.file);
+        problems.messages.clear();
+        open()->load();
+
+        EXPECT_EQ(window->lblName()->text(), c.name);
+        EXPECT_EQ(window->lblScore()->text(), c.score);
+        EXPECT_EQ(problems.messages, c.problem.isEmpty() ? std::vector<QString>{} : std::vector<QString>{c.problem});
+        EXPECT_EQ(std::filesystem::exists(scratch.scoreFile()), c.file.has_value());
+        if (c.file) {
+            EXPECT_EQ(scratch.bytes(), *c.file);
+        }
+        delete window.data();
+    }
+}
+
+TEST_F(ScoreWindowTest, okAfterLoadingADamagedFileClosesWithoutOverwritingIt)
+{
+    scratch.put("\"\x81\x20\"\r\n\"4970\"\r\n");
+    open()->load();
+    pressKey(window, Qt::Key_Return);
+    EXPECT_TRUE(closed());
+    EXPECT_EQ(scratch.bytes(), "\"\x81\x20\"\r\n\"4970\"\r\n");
+}
+
+TEST_F(ScoreWindowTest, aFileThatCannotBeWrittenKeepsTheWindowOpenWithTheRecordForAnotherTry)
+{
+    std::filesystem::create_directory(scratch.scoreFile());
+    open()->setRecord("abc", "4970");
+
+    pressKey(window, Qt::Key_Return);
+    ASSERT_EQ(problems.messages.size(), 1u);
+    EXPECT_EQ(problems.messages.front(),
+              QString::fromStdString(scratch.scoreFile()) + " に保存できませんでした（Is a directory）。");
+    ASSERT_FALSE(window.isNull());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->lblName()->text(), "abc");
+    EXPECT_EQ(window->lblScore()->text(), "4970");
+
+    std::filesystem::remove(scratch.scoreFile());
+    QTest::mouseClick(window->cmdClose(), Qt::LeftButton);
+    EXPECT_TRUE(closed());
+    EXPECT_EQ(scratch.bytes(), "\"abc\"\r\n\"4970\"\r\n");
+}
+
+} // namespace
