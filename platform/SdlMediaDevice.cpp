@@ -111,18 +111,18 @@ void SdlMediaDevice::renderInBackground(const std::string& path)
     worker_ = std::jthread([this, path, generation](std::stop_token stop) {
         // Rendering takes a second or two of CPU at startup; the reel and the mixer come first.
         setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
-        finishRendering(generation, midiRenderer_->render(path, SdlAudioSystem::frequency, stop));
+        finishRendering(generation, path, midiRenderer_->render(path, SdlAudioSystem::frequency, stop));
     });
 }
 
-void SdlMediaDevice::finishRendering(unsigned generation, MidiRenderer::Result result)
+void SdlMediaDevice::finishRendering(unsigned generation, const std::string& path, MidiRenderer::Result result)
 {
     const std::lock_guard lock(mutex_);
     if (generation != generation_ || phase_ != Phase::Rendering || !audio_)
         return;
     if (result.pcm.empty()) {
         if (!result.error.empty())
-            reportUnplayable(fileName_, result.error);
+            reportUnplayable(path, result.error);
         phase_ = Phase::Closed;
         return;
     }

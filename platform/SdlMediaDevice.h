@@ -43,7 +43,7 @@ private:
     void rewind();
     void close();
     void renderInBackground(const std::string& path);
-    void finishRendering(unsigned generation, MidiRenderer::Result result);
+    void finishRendering(unsigned generation, const std::string& path, MidiRenderer::Result result);
     void releaseLocked();
     void disconnect();
 
