@@ -1,0 +1,11 @@
+#pragma once
+
+// Who made the program, as the version window shows it.
+namespace MakerInfo {
+
+inline constexpr const char* kName = "Quillon";
+inline constexpr const char* kHomePage = "https://quillon.example.com/";
+inline constexpr const char* kProducedBy = "Produced by Quillon";
+inline constexpr const char* kRightsReserved = "Copyright © Quillon";
+
+} // namespace MakerInfo

@@ -1,0 +1,126 @@
+#include "ui/VersionWindow.h"
+
+#include "platform/Shell.h"
+#include "ui/MakerInfo.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QScreen>
+#include <QStyle>
+
+namespace {
+
+constexpr QSize kClientSize(258, 205);
+// The frame's top edge lies above the client area; everything inside it is placed in client
+// coordinates and shifted by this much.
+constexpr QPoint kFrameOrigin(0, -5);
+
+QFont titleFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")});
+    font.setPointSizeF(27.75);
+    font.setBold(true);
+    return font;
+}
+
+void setTextColour(QWidget* widget, QColor colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+bool isLeftClickInside(const QWidget* widget, const QEvent* event)
+{
+    if (event->type() != QEvent::MouseButtonRelease)
+        return false;
+    const auto* mouse = static_cast<const QMouseEvent*>(event);
+    return mouse->button() == Qt::LeftButton && widget->rect().contains(mouse->position().toPoint());
+}
+
+} // namespace
+
+VersionWindow::VersionWindow(Shell& shell, QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      shell_(shell)
+{
+    setObjectName(QStringLiteral("frmVersion"));
+    setWindowTitle(QStringLiteral("バージョン情報"));
+    setFixedSize(kClientSize);
+
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    // A caption-less group frame: only the etched border, no panel fill of its own, so the
+    // shadow label's opaque background matches what lies around it.
+    auto* frame = new QFrame(this);
+    frame->setObjectName(QStringLiteral("Frame"));
+    frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    frame->setGeometry(QRect(kFrameOrigin, QSize(257, 209)));
+
+    // Created back to front: a later sibling lies in front of an earlier one.
+    addLabel(frame, "lblReserved", QString::fromUtf8(MakerInfo::kRightsReserved), 78, 107);
+    addLabel(frame, "lblProduced", QString::fromUtf8(MakerInfo::kProducedBy), 78, 91);
+    addLabel(frame, "lblVersion", QStringLiteral("Version 1.0.0"), 94, 59);
+
+    QLabel* back = addLabel(frame, "lblTitleBack", QStringLiteral("Zumikko"), 34, 19);
+    back->setFont(titleFont());
+    back->adjustSize();
+    setTextColour(back, QColor(0x00C0C0));
+    back->setAutoFillBackground(true);
+
+    QLabel* front = addLabel(frame, "lblTitleFront", QStringLiteral("Zumikko"), 32, 17);
+    front->setFont(titleFont());
+    front->adjustSize();
+    setTextColour(front, QColor(0x0000FF));
+
+    // An invisible area over all the labels: a click on any of them lands here.
+    img_ = new QWidget(frame);
+    img_->setObjectName(QStringLiteral("img"));
+    img_->setGeometry(QRect(QPoint(0, 3) - kFrameOrigin, QSize(257, 201)));
+    img_->installEventFilter(this);
+
+    picQuillon_ = new QLabel(frame);
+    picQuillon_->setObjectName(QStringLiteral("picQuillon"));
+    picQuillon_->setGeometry(QRect(QPoint(12, 139) - kFrameOrigin, QSize(234, 60)));
+    picQuillon_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picQuillon_->setCursor(Qt::PointingHandCursor);
+    const QPixmap logo(QStringLiteral(":/art/quillon.png"));
+    if (!logo.isNull())
+        picQuillon_->setPixmap(logo);
+    picQuillon_->installEventFilter(this);
+
+    setFocusPolicy(Qt::NoFocus);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->setFocusPolicy(Qt::NoFocus);
+
+    if (const QScreen* screen = this->screen())
+        move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()).topLeft());
+}
+
+QLabel* VersionWindow::addLabel(QWidget* frame, const char* name, const QString& text, int x, int y)
+{
+    auto* label = new QLabel(text, frame);
+    label->setObjectName(QString::fromLatin1(name));
+    label->move(QPoint(x, y) - kFrameOrigin);
+    label->adjustSize();
+    return label;
+}
+
+bool VersionWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == picQuillon_ && isLeftClickInside(picQuillon_, event)) {
+        shell_.openUrl(MakerInfo::kHomePage);
+        return true;
+    }
+    if (watched == img_ && isLeftClickInside(img_, event)) {
+        accept();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
