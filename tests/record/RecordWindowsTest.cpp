@@ -146,15 +146,4 @@ TEST_F(RecordWindowsTest, aFurtherRecordReusesTheOpenNameEntryAndKeepsTheTypedNa
     EXPECT_EQ(scratch.bytes(), "\"old\"\r\n\"5000\"\r\n");
 }
 
-TEST_F(RecordWindowsTest, aRefusedNameLeavesNameEntryOpenAndTheScoreWindowUnopened)
-{
-    const QPointer<UserNameWindow> entry = enterChampion("4970");
-    entry->txtName()->setText("😀");
-    pressKey(entry, Qt::Key_Return);
-
-    EXPECT_EQ(problems.messages.size(), 1u);
-    EXPECT_EQ(windows->userNameWindow(), entry);
-    EXPECT_EQ(windows->scoreWindow(), nullptr);
-}
-
 } // namespace

@@ -84,19 +84,6 @@ TEST_F(UserNameWindowTest, refusesANameTheFileCannotHoldAndKeepsItForCorrection)
     EXPECT_TRUE(window->isVisible());
 }
 
-TEST_F(UserNameWindowTest, okSendsTheNameAndScoreOnAndCloses)
-{
-    const QSignalSpy confirmed(window.data(), &UserNameWindow::nameConfirmed);
-    window->lblScore()->setText("4970");
-    typeText(window, "a,b c");
-    pressKey(window, Qt::Key_Enter);
-
-    ASSERT_EQ(confirmed.count(), 1);
-    EXPECT_EQ(confirmed.at(0).at(0).toString(), "a,b c");
-    EXPECT_EQ(confirmed.at(0).at(1).toString(), "4970");
-    EXPECT_TRUE(QTest::qWaitFor([this] { return window.isNull(); }));
-}
-
 TEST_F(UserNameWindowTest, escapeDoesNotThrowTheRecordAway)
 {
     typeText(window, "abc");
