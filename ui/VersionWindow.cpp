@@ -99,8 +99,10 @@ VersionWindow::VersionWindow(Shell& shell, QWidget* parent)
     for (QWidget* child : findChildren<QWidget*>())
         child->setFocusPolicy(Qt::NoFocus);
 
+    // Centre the client area: QDialog's own placement guesses the frame's size, and on X11
+    // without a window manager that leaves the window well off the centre.
     if (const QScreen* screen = this->screen())
-        move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()).topLeft());
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
 }
 
 QLabel* VersionWindow::addLabel(QWidget* frame, const char* name, const QString& text, int x, int y)

@@ -4,6 +4,7 @@
 #include "ui/MakerInfo.h"
 
 #include <QLabel>
+#include <QScreen>
 #include <QTest>
 #include <QUrl>
 #include <QWindow>
@@ -55,6 +56,24 @@ TEST_F(VersionWindowTest, hasItsCaptionAFixedClientAreaAndAToolFrameWithOnlyAClo
     EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+
+}
+
+TEST(VersionWindow, opensCentredOnTheScreenNotOverTheActiveWindow)
+{
+    QWidget mainWindow;
+    mainWindow.setGeometry(10, 10, 338, 228);
+    mainWindow.show();
+    mainWindow.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&mainWindow));
+
+    RecordingShell shell;
+    VersionWindow window(shell);
+    window.open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    const QPoint offCentre = window.geometry().center() - window.screen()->availableGeometry().center();
+    EXPECT_LE(offCentre.manhattanLength(), 1);
 }
 
 TEST_F(VersionWindowTest, showsNameVersionAndCreditsWhereTheLayoutPutsThem)
