@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <map>
 #include <ostream>
 #include <string>
@@ -238,23 +237,6 @@ TEST(LedMarquee, phase20DarkensBothEndsAndItsLitCopiesOutsideTheBarChangeNothing
     m.tick();
     EXPECT_EQ(m.cells(), repeat(38, 'u'));
     EXPECT_EQ(m.vars(), (LedMarquee::Variables{0, 296, 21, 0, 1}));
-}
-
-TEST(LedMarquee, timedPhasesCountTheirHoldWhileTheLightsKeepMoving)
-{
-    for (const int phase : {19, 43}) {
-        Marquee m;
-        m.runUntilPhase(phase);
-        const int left = m.vars().varLEDLeft;
-        for (int t = 1; t <= 18; ++t) {
-            m.tick();
-            EXPECT_EQ(m.vars().intLEDHold, t) << "phase " << phase;
-        }
-        m.tick();
-        EXPECT_EQ(m.vars().intLEDHold, 0) << "phase " << phase;
-        EXPECT_EQ(m.phase(), phase + 1);
-        EXPECT_EQ(std::abs(m.vars().varLEDLeft - left), 19 * 8) << "phase " << phase;
-    }
 }
 
 TEST(LedMarquee, lightsPassingEachOtherLeave144LitAnd152Unlit)

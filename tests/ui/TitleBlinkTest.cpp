@@ -47,21 +47,4 @@ TEST(TitleBlink, showsTheDimFrameAtLoadTheBrightOneAfterTheFirstTickThenAlternat
     }
 }
 
-TEST(TitleBlink, copiesTheFramePixelForPixelFromItsTopLeft)
-{
-    Window w;
-    Surface frameA(300, 91, 0);
-    for (int y = 0; y < 91; ++y)
-        for (int x = 0; x < 300; ++x)
-            frameA.setPixel(x, y, static_cast<std::uint32_t>(x << 8 | y));
-
-    w.blink.tick(w.surface, frameA, w.frameB);
-
-    for (int y = 0; y < w.surface.height(); ++y)
-        for (int x = 0; x < w.surface.width(); ++x) {
-            const std::uint32_t expected = x < 300 && y < 91 ? frameA.pixel(x, y) : kBackground;
-            ASSERT_EQ(w.surface.pixel(x, y), expected) << x << "," << y;
-        }
-}
-
 } // namespace
