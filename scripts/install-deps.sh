@@ -10,6 +10,7 @@ packages=(
   libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev timgm6mb-soundfont
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-urw-base35
   libgtest-dev
+  xdg-utils
   xvfb xauth xdotool x11-apps x11-utils imagemagick
 )
 

@@ -1,0 +1,231 @@
+#include "ui/MainWindow.h"
+
+#include "fakes/RecordingMediaDevice.h"
+#include "fakes/RecordingShell.h"
+#include "fakes/ScriptedRandom.h"
+#include "fakes/TemporaryDirectory.h"
+#include "platform/SteadyClock.h"
+#include "platform/SurfaceImage.h"
+#include "platform/SurfaceWidget.h"
+#include "record/RecordWindows.h"
+#include "record/ScoreWindow.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+namespace {
+
+struct MainWindowFixture : ::testing::Test {
+    MainWindowFixture()
+    {
+        std::ofstream(directory.path() + "/score.dat", std::ios::binary) << "\"abc\"\r\n\"5000\"\r\n";
+        window = std::make_unique<MainWindow>(MainWindow::Devices{start, kaiten, bgm, goal}, clock, random, shell,
+                                              directory.path());
+        window->show();
+        window->activateWindow();
+        window->startUp();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        log.clear();
+    }
+
+    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(window->windowHandle(), static_cast<Qt::Key>(key), modifiers);
+    }
+    QString caption(MainLabel which) const { return window->label(which)->text(); }
+    QLabel* labelWithText(const QString& text) const
+    {
+        for (QLabel* label : window->findChildren<QLabel*>())
+            if (label->text() == text)
+                return label;
+        return nullptr;
+    }
+    bool reelIsBlank() const { return window->reelWindow()->surface() == Surface(137, 33, 0xFFFFFF); }
+
+    std::vector<std::string> log;
+    RecordingMediaDevice start{"start", log};
+    RecordingMediaDevice kaiten{"kaiten", log};
+    RecordingMediaDevice bgm{"bgm", log};
+    RecordingMediaDevice goal{"goal", log};
+    SteadyClock clock;
+    ScriptedRandom random;
+    RecordingShell shell;
+    TemporaryDirectory directory;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(MainWindowFixture, controlsStandWhereTheLayoutPutsThem)
+{
+    EXPECT_EQ(window->centralWidget()->size(), QSize(338, 228));
+    EXPECT_EQ(window->windowTitle(), "Zumikko");
+    struct Case {
+        QWidget* widget;
+        QRect geometry;
+    };
+    const Case cases[] = {
+        {window->reelWindow(), {80, 96, 137, 33}},
+        {window->startButton(), {0, 200, 300, 28}},
+        {window->ledBar(), {0, 144, 300, 25}},
+        {window->label(MainLabel::Kaisu), {8, 104, 65, 17}},
+        {window->label(MainLabel::Type), {232, 106, 57, 25}},
+        {window->label(MainLabel::Miss), {0, 176, 148, 25}},
+        {window->label(MainLabel::Score), {152, 176, 148, 25}},
+        {labelWithText("Your type"), {232, 94, 57, 12}},
+        {labelWithText("MISS"), {0, 168, 148, 9}},
+        {labelWithText("SCORE"), {152, 168, 148, 9}},
+    };
+    for (const Case& c : cases) {
+        ASSERT_NE(c.widget, nullptr);
+        EXPECT_EQ(c.widget->geometry(), c.geometry) << c.widget->metaObject()->className();
+    }
+    // Sized to its text: it keeps its place and shows the whole text.
+    const QLabel* marker = labelWithText("？？？");
+    ASSERT_NE(marker, nullptr);
+    EXPECT_EQ(marker->pos(), QPoint(132, 130));
+    EXPECT_GE(marker->width(), marker->sizeHint().width());
+    EXPECT_GE(marker->height(), marker->sizeHint().height());
+    EXPECT_EQ(caption(MainLabel::Kaisu), "Let's Start");
+    EXPECT_EQ(window->startButton()->text(), "Start (Enter)");
+
+    const QList<QAction*> menu = window->menuBar()->actions();
+    ASSERT_EQ(menu.size(), 3);
+    EXPECT_EQ(menu[0]->text(), "終了");
+    EXPECT_EQ(menu[1]->text(), "スコアランキング");
+    EXPECT_EQ(menu[2]->text(), "バージョン情報");
+}
+
+TEST_F(MainWindowFixture, theReelWindowHasTheFocusAndTheStartButtonIsTheOnlyOtherTabStop)
+{
+    EXPECT_TRUE(window->reelWindow()->hasFocus());
+    QTest::keyClick(window->windowHandle(), Qt::Key_Tab);
+    EXPECT_TRUE(window->startButton()->hasFocus());
+    QTest::keyClick(window->windowHandle(), Qt::Key_Tab);
+    EXPECT_TRUE(window->reelWindow()->hasFocus());
+}
+
+TEST_F(MainWindowFixture, beforeTheFirstStartKeysDoNothingAndTheReelStaysBlank)
+{
+    for (const int key : {Qt::Key_A, Qt::Key_K, Qt::Key_1, Qt::Key_Space})
+        press(key);
+    QTest::qWait(50);
+    EXPECT_TRUE(reelIsBlank());
+    EXPECT_FALSE(window->reelTimerActive());
+    EXPECT_EQ(caption(MainLabel::Miss), "0");
+    EXPECT_EQ(caption(MainLabel::Type), "");
+}
+
+TEST_F(MainWindowFixture, enterPressesStartWhereverTheFocusIsAndIsNeverJudged)
+{
+    for (QWidget* focus : {static_cast<QWidget*>(window->reelWindow()), static_cast<QWidget*>(window->startButton())}) {
+        focus->setFocus();
+        QSignalSpy clicks(window->startButton(), &QPushButton::clicked);
+        press(Qt::Key_Return);
+        press(Qt::Key_Enter);
+        EXPECT_EQ(clicks.count(), 2);
+        EXPECT_EQ(caption(MainLabel::Kaisu), "あと10回");
+        EXPECT_EQ(caption(MainLabel::Miss), "0") << "Enter is not a miss";
+    }
+    QTRY_VERIFY(!reelIsBlank());
+}
+
+TEST_F(MainWindowFixture, eachKeyIsJudgedOnceWhicheverControlHasTheFocusAndShiftDoesNotMatter)
+{
+    window->startButton()->click();
+    // Before the game's first stop every key is a miss, which makes each judgement countable.
+    window->reelWindow()->setFocus();
+    press(Qt::Key_A);
+    EXPECT_EQ(caption(MainLabel::Miss), "1");
+    // Holding Shift is a key press of its own; the A under it is still the letter A.
+    press(Qt::Key_A, Qt::ShiftModifier);
+    EXPECT_EQ(caption(MainLabel::Miss), "3");
+    EXPECT_EQ(caption(MainLabel::Type), "A");
+    window->startButton()->setFocus();
+    press(Qt::Key_B);
+    EXPECT_EQ(caption(MainLabel::Miss), "4");
+    EXPECT_EQ(caption(MainLabel::Type), "B");
+    EXPECT_EQ(MainWindow::virtualKeyCode(Qt::Key_A), 65);
+    EXPECT_EQ(MainWindow::virtualKeyCode(Qt::Key_Z), 90);
+    for (const int key : {Qt::Key_Shift, Qt::Key_F18, Qt::Key_Kana_Shift, Qt::Key_1, Qt::Key_Escape})
+        EXPECT_TRUE(MainWindow::virtualKeyCode(key) < 65 || MainWindow::virtualKeyCode(key) > 90) << key;
+}
+
+TEST_F(MainWindowFixture, theReelScrollsStopsOnALetterAndARightKeyReleasesIt)
+{
+    press(Qt::Key_Return);
+    QTRY_VERIFY(window->game().state().intReelX > 40);
+    random.queueHits(9);
+    QTRY_VERIFY(window->game().state().bolStop);
+    EXPECT_FALSE(window->reelTimerActive()) << "nothing runs while the reel stands";
+    EXPECT_EQ(caption(MainLabel::Kaisu), "あと9回");
+    const std::string letter = window->game().state().strTarget;
+    press(Qt::Key_A + (letter[0] - 'A'));
+    EXPECT_EQ(caption(MainLabel::Miss), "0");
+    EXPECT_FALSE(window->game().state().bolStop);
+    EXPECT_TRUE(window->reelTimerActive());
+}
+
+TEST_F(MainWindowFixture, theTitleShowsTheDimFrameAtLoadAndTheBrightOneAfterTheFirstTick)
+{
+    const Surface frameA = surfaceFromImage(QImage(":/art/title_a.png"));
+    const Surface frameB = surfaceFromImage(QImage(":/art/title_b.png"));
+    ASSERT_NE(frameA, frameB);
+    auto titleShows = [&](const Surface& frame) {
+        for (int y = 0; y < 91; ++y)
+            for (int x = 0; x < 300; ++x)
+                if (window->windowSurface().pixel(x, y) != frame.pixel(x, y))
+                    return false;
+        return true;
+    };
+    EXPECT_TRUE(titleShows(frameB));
+    QTRY_VERIFY_WITH_TIMEOUT(titleShows(frameA), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(titleShows(frameB), 2000);
+}
+
+TEST_F(MainWindowFixture, theScoreMenuShowsOneBestScoreWindowHoweverOftenItIsChosen)
+{
+    window->scoreAction()->trigger();
+    ScoreWindow* first = window->recordWindows().scoreWindow();
+    ASSERT_NE(first, nullptr);
+    window->scoreAction()->trigger();
+    EXPECT_EQ(window->recordWindows().scoreWindow(), first);
+    first->close();
+}
+
+TEST_F(MainWindowFixture, whileTheVersionWindowIsOpenTheReelStandsAndTheMarqueeMoves)
+{
+    press(Qt::Key_Return);
+    QTRY_VERIFY(window->reelTimerActive());
+    bool reelStood = false;
+    bool marqueeMoved = false;
+    QTimer::singleShot(100, [&] {
+        QWidget* version = QApplication::activeModalWidget();
+        ASSERT_NE(version, nullptr);
+        const auto offset = window->game().state().intReelX;
+        const Surface bar = window->ledBar()->surface();
+        QTest::qWait(300);
+        reelStood = !window->reelTimerActive() && window->game().state().intReelX == offset;
+        marqueeMoved = window->ledBar()->surface() != bar;
+        version->close();
+    });
+    window->versionAction()->trigger();  // modal: returns when the window above closes it
+    EXPECT_TRUE(reelStood);
+    EXPECT_TRUE(marqueeMoved);
+    EXPECT_TRUE(window->reelTimerActive()) << "the game goes on where it was";
+}
+
+TEST_F(MainWindowFixture, closingTheWindowClosesTheFourDevicesInOrder)
+{
+    window->quitAction()->trigger();
+    EXPECT_EQ(log, (std::vector<std::string>{"kaiten Close", "start Close", "bgm Close", "goal Close"}));
+}
+
+} // namespace

@@ -1,0 +1,353 @@
+#include "ui/MainWindow.h"
+
+#include "platform/Blit.h"
+#include "platform/SurfaceImage.h"
+#include "platform/SurfaceWidget.h"
+#include "record/RecordWindows.h"
+#include "ui/Fonts.h"
+#include "ui/ShapeWidget.h"
+#include "ui/VersionWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+
+namespace {
+
+constexpr QSize kClientSize(338, 228);
+constexpr std::uint32_t kBackground = 0xFFFF80;
+
+Surface loadArtwork(const QString& name, int width, int height)
+{
+    const QImage image(QStringLiteral(":/art/") + name);
+    if (image.isNull())
+        return Surface(width, height, 0x000000);
+    return surfaceFromImage(image);
+}
+
+QString toQString(const std::string& text) { return QString::fromStdString(text); }
+
+struct LabelLook {
+    QRect geometry;
+    QString caption;
+    std::optional<QColor> background;  // none: transparent
+    Qt::Alignment alignment;
+    std::optional<QFont> font;
+    bool border = false;
+    QColor text = Qt::black;
+};
+
+QLabel* makeLabel(QWidget* parent, const LabelLook& look)
+{
+    auto* label = new QLabel(look.caption, parent);
+    label->setGeometry(look.geometry);
+    label->setAlignment(look.alignment);
+    label->setFocusPolicy(Qt::NoFocus);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    if (look.font)
+        label->setFont(*look.font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, look.text);
+    if (look.background) {
+        label->setAutoFillBackground(true);
+        palette.setColor(QPalette::Window, *look.background);
+    }
+    label->setPalette(palette);
+    if (look.border) {
+        label->setFrameShape(QFrame::Box);
+        label->setFrameShadow(QFrame::Plain);
+        label->setLineWidth(1);
+    }
+    return label;
+}
+
+} // namespace
+
+MainWindow::MainWindow(Devices devices, const Clock& clock, RandomSource& random, Shell& shell,
+                       const std::string& programDirectory, QWidget* parent)
+    : QMainWindow(parent),
+      clock_(clock),
+      shell_(shell),
+      programDirectory_(programDirectory),
+      sounds_(devices.mciStart, devices.mciKaiten, devices.mciBGM, devices.mciGoal),
+      scoreFile_(programDirectory + "/score.dat"),
+      recordWindows_(std::make_unique<RecordWindows>(scoreFile_.path())),
+      picABC_(loadArtwork(QStringLiteral("abc.png"), 957, 32)),
+      picMask_(loadArtwork(QStringLiteral("mask.png"), 957, 32)),
+      picLEDFront_(loadArtwork(QStringLiteral("led_front.png"), 8, 25)),
+      picLEDBack_(loadArtwork(QStringLiteral("led_back.png"), 8, 25)),
+      picTitle_(loadArtwork(QStringLiteral("title_a.png"), 300, 91)),
+      picTitle2_(loadArtwork(QStringLiteral("title_b.png"), 300, 91))
+{
+    setWindowTitle(QStringLiteral("Zumikko"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // Letters must reach the game even while a Japanese input method is active.
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+
+    buildClientArea();
+    buildMenu();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    game_ = std::make_unique<Game>(static_cast<GameView&>(*this), sounds_, clock, random, scoreFile_,
+                                   Game::Surfaces{picMain_->surface(), picABC_, picMask_});
+
+    reelTimer_.setSingleShot(true);
+    reelTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&reelTimer_, &QTimer::timeout, this, &MainWindow::runReelTick);
+
+    // Load: the dim title frame onto the window's own surface, and the marquee's start positions.
+    title_.drawInitialFrame(client_->surface(), picTitle2_);
+    client_->update();
+    led_.load();
+
+    timLED_.setInterval(50);
+    connect(&timLED_, &QTimer::timeout, this, &MainWindow::tickLed);
+    timLED_.start();
+    timTitle_.setInterval(1000);
+    connect(&timTitle_, &QTimer::timeout, this, &MainWindow::tickTitle);
+    timTitle_.start();
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QSize size = sizeHint();
+        move(screen->availableGeometry().center() - QPoint(size.width() / 2, size.height() / 2));
+    }
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildClientArea()
+{
+    client_ = new SurfaceWidget(kClientSize.width(), kClientSize.height(), kBackground, this);
+    setCentralWidget(client_);
+    QWidget* c = client_;
+    const QFont defaultFont = gothicFont(9);
+
+    // Back to front, so that later widgets cover earlier ones where they overlap.
+    new ShapeWidget(QRect(132, 92, 33, 49), 3, QColor(0xFFFFC0), c);  // Shape1: the stop marker
+    new ShapeWidget(QRect(80, 96, 137, 33), 5, std::nullopt, c);      // Shape2: the reel frame
+    QLabel* label1 = makeLabel(c, {QRect(132, 130, 36, 11), QStringLiteral("？？？"), std::nullopt,
+                                   Qt::AlignHCenter | Qt::AlignTop, gothicFont(8.25, true), false, QColor(0x0000FF)});
+    // Sized to its text: the stand-in font may need a pixel or two more than the original.
+    label1->resize(label1->size().expandedTo(label1->sizeHint()));
+    lblScore_ = makeLabel(c, {QRect(152, 176, 148, 25), QStringLiteral("0"), QColor(0xC0FFFF),
+                              Qt::AlignRight | Qt::AlignVCenter, minchoFont(18, true)});
+    lblMiss_ = makeLabel(c, {QRect(0, 176, 148, 25), QStringLiteral("0"), QColor(0xC0C0FF),
+                             Qt::AlignRight | Qt::AlignVCenter, minchoFont(18, true)});
+    makeLabel(c, {QRect(152, 168, 148, 9), QStringLiteral("SCORE"), QColor(0xFFFFFF), Qt::AlignCenter,
+                  gothicFont(8.25)});  // Label3
+    makeLabel(c, {QRect(0, 168, 148, 9), QStringLiteral("MISS"), QColor(0xFFFFFF), Qt::AlignCenter,
+                  gothicFont(8.25)});  // Label4
+    new ShapeWidget(QRect(232, 94, 57, 39), 2, std::nullopt, c);  // Shape3: frames the typed letter
+    lblType_ = makeLabel(c, {QRect(232, 106, 57, 25), QString(), QColor(0xFFC0FF), Qt::AlignCenter,
+                             gothicFont(20.25, true)});
+    makeLabel(c, {QRect(232, 94, 57, 12), QStringLiteral("Your type"), QColor(0xFFFFFF), Qt::AlignCenter,
+                  defaultFont});  // Label2
+    lblKaisu_ = makeLabel(c, {QRect(8, 104, 65, 17), QStringLiteral("Let's Start"), QColor(0xFFFFC0),
+                              Qt::AlignCenter, defaultFont, true});
+
+    auto* picSwitch = new SurfaceWidget(41, 233, 0xFFFF80, c);
+    blit(picSwitch->surface(), 0, 0, 40, 229, loadArtwork(QStringLiteral("lever.png"), 40, 229), 0, 0,
+         RasterOp::Copy);
+    picSwitch->move(300, 0);
+
+    picLEDMain_ = new SurfaceWidget(300, 25, 0x000000, c);
+    picLEDMain_->move(0, 144);
+
+    cmdStart_ = new QPushButton(QStringLiteral("Start (Enter)"), c);
+    cmdStart_->setGeometry(0, 200, 300, 28);
+    cmdStart_->setFont(defaultFont);
+    cmdStart_->setStyleSheet(QStringLiteral("QPushButton { background-color: #FFC0C0; border: 2px outset #FFE0E0; }"
+                                            "QPushButton:pressed { border-style: inset; }"
+                                            "QPushButton:focus { border-color: #808080; }"));
+    // A click must not move the focus to the button, where Space would press it again.
+    cmdStart_->setFocusPolicy(Qt::TabFocus);
+    cmdStart_->setAttribute(Qt::WA_InputMethodEnabled, false);
+    connect(cmdStart_, &QPushButton::clicked, this, &MainWindow::startGame);
+    cmdStart_->installEventFilter(this);
+
+    // The reel window: blits land in its surface, which starts in the system window colour.
+    picMain_ = new SurfaceWidget(137, 33, 0xFFFFFF, c);
+    picMain_->move(80, 96);
+    picMain_->setFocusPolicy(Qt::StrongFocus);
+    picMain_->setAttribute(Qt::WA_InputMethodEnabled, false);
+    picMain_->installEventFilter(this);
+    setTabOrder(picMain_, cmdStart_);
+    picMain_->setFocus();
+
+    // Enter presses the start button wherever the focus is, and never reaches key judging.
+    for (const QKeySequence key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, cmdStart_, &QPushButton::click);
+    }
+}
+
+void MainWindow::buildMenu()
+{
+    QMenuBar* bar = menuBar();
+    bar->setNativeMenuBar(false);
+    mnuEnd_ = bar->addAction(QStringLiteral("終了"));
+    mnuScore_ = bar->addAction(QStringLiteral("スコアランキング"));
+    mnuVersion_ = bar->addAction(QStringLiteral("バージョン情報"));
+    connect(mnuEnd_, &QAction::triggered, this, &QWidget::close);
+    connect(mnuScore_, &QAction::triggered, this, [this] { recordWindows_->showScore(); });
+    connect(mnuVersion_, &QAction::triggered, this, &MainWindow::showVersion);
+}
+
+void MainWindow::startUp()
+{
+    game_->startUp(programDirectory_);
+}
+
+void MainWindow::KeyClick(int keyCode)
+{
+    game_->KeyClick(keyCode);
+    armReel();
+}
+
+int MainWindow::virtualKeyCode(int qtKey)
+{
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
+        return qtKey;
+    // Digits, space and punctuation keep their codes; everything else is some code outside the letters.
+    if (qtKey >= Qt::Key_Space && qtKey < Qt::Key_A)
+        return qtKey;
+    return 0;
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    KeyClick(virtualKeyCode(event->key()));
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || (watched != picMain_ && watched != cmdStart_))
+        return QMainWindow::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    KeyClick(virtualKeyCode(key->key()));
+    // The key is judged once, here; only keys the focused control itself needs go on to it.
+    const bool controlNeedsIt = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab
+                                || (watched == cmdStart_ && key->key() == Qt::Key_Space);
+    return !controlNeedsIt;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // Unload: close the devices and end at once; the unload is never cancelled.
+    if (!closing_) {
+        closing_ = true;
+        reelTimer_.stop();
+        timLED_.stop();
+        timTitle_.stop();
+        sounds_.close();
+        QApplication::exit(0);
+    }
+    event->accept();
+}
+
+void MainWindow::startGame()
+{
+    game_->start();
+    armReel();
+}
+
+void MainWindow::armReel()
+{
+    // The reel runs on the next pass of the event loop; a tick already due keeps its time.
+    if (!reelPaused_ && game_->reelRunning() && !reelTimer_.isActive()) {
+        reelSchedule_.restart(clock_.nowMicroseconds());
+        reelTimer_.start(0);
+    }
+}
+
+void MainWindow::runReelTick()
+{
+    const std::int64_t start = clock_.nowMicroseconds();
+    game_->reelTick();
+    if (!reelPaused_ && game_->reelRunning())
+        reelTimer_.start(reelSchedule_.millisecondsToNext(start, clock_.nowMicroseconds(), game_->tickDelayMs()));
+}
+
+void MainWindow::tickLed()
+{
+    led_.tick(picLEDMain_->surface(), picLEDFront_, picLEDBack_);
+    picLEDMain_->update();
+}
+
+void MainWindow::tickTitle()
+{
+    title_.tick(client_->surface(), picTitle_, picTitle2_);
+    client_->update(0, 0, 300, 91);
+}
+
+void MainWindow::showVersion()
+{
+    // The game stands still while the version window is open; the marquee and title go on.
+    reelPaused_ = true;
+    reelTimer_.stop();
+    VersionWindow window(shell_);
+    window.exec();
+    reelPaused_ = false;
+    armReel();
+}
+
+QLabel* MainWindow::label(MainLabel which) const
+{
+    switch (which) {
+    case MainLabel::Kaisu: return lblKaisu_;
+    case MainLabel::Score: return lblScore_;
+    case MainLabel::Miss: return lblMiss_;
+    case MainLabel::Type: return lblType_;
+    }
+    return nullptr;
+}
+
+const Surface& MainWindow::windowSurface() const
+{
+    return client_->surface();
+}
+
+std::string MainWindow::caption(MainLabel which) const
+{
+    return label(which)->text().toStdString();
+}
+
+void MainWindow::setCaption(MainLabel which, const std::string& text)
+{
+    label(which)->setText(toQString(text));
+}
+
+void MainWindow::reelChanged()
+{
+    picMain_->update();
+}
+
+void MainWindow::presentReelNow()
+{
+    picMain_->repaint();
+}
+
+void MainWindow::showScoreMessage(const std::string& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Zumikko"), toQString(text), QMessageBox::Ok, this);
+    box.exec();
+}
+
+void MainWindow::openChampionEntry(const std::string& score, const std::string& caption)
+{
+    recordWindows_->showChampionEntry(toQString(score), toQString(caption));
+}
+
+void MainWindow::reportProblem(const std::string& message)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Zumikko"), toQString(message), QMessageBox::Ok, this);
+    box.exec();
+}
