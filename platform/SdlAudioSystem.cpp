@@ -26,6 +26,9 @@ SdlAudioSystem::SdlAudioSystem(int bufferFrames)
         reportSilence("the audio output is already in use by this program");
         return;
     }
+    // SDL would otherwise turn SIGINT and SIGTERM into quit events that nobody reads, and the
+    // game could no longer be ended by a signal (a logout, kill).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         reportSilence(SDL_GetError());
         mixerTaken = false;

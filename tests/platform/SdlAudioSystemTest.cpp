@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -134,3 +135,14 @@ TEST(SdlAudioSystem, closingItWhileMidiFilesRenderJoinsTheWorkersAndLeavesItsDev
 }
 
 } // namespace
+
+TEST(SdlAudioSystem, leavesTerminationSignalsToTheProgram)
+{
+    // SDL's own handlers would swallow SIGTERM and SIGINT: the game could not be killed.
+    SdlAudioSystem audio;
+    for (const int signal : {SIGTERM, SIGINT}) {
+        struct sigaction action {};
+        sigaction(signal, nullptr, &action);
+        EXPECT_EQ(action.sa_handler, SIG_DFL) << "signal " << signal;
+    }
+}
