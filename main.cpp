@@ -4,7 +4,7 @@
 #include "platform/SdlAudioSystem.h"
 #include "platform/SdlMediaDevice.h"
 #include "platform/SteadyClock.h"
-#include "ui/Fonts.h"
+#include "platform/Fonts.h"
 #include "ui/MainWindow.h"
 
 #include <QIcon>

@@ -4,15 +4,6 @@
 #include <QLabel>
 #include <QScreen>
 
-QFont RecordWindowLook::gothic(double pointSize, bool bold)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")});
-    font.setPointSizeF(pointSize);
-    font.setBold(bold);
-    return font;
-}
-
 QLabel* RecordWindowLook::label(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
 {
     auto* label = new QLabel(text, parent);

@@ -14,9 +14,6 @@ struct RecordWindowLook {
     static constexpr Qt::WindowFlags windowFlags =
         Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
 
-    // The layout's proportional Gothic, with IPA P Gothic standing in where it is missing.
-    static QFont gothic(double pointSize, bool bold = false);
-
     static QLabel* label(QWidget* parent, const char* name, const QString& text, const QRect& geometry);
 
     // A label that shows a value: a single black border, a filled background, and the text

@@ -1,5 +1,6 @@
 #include "record/ScoreWindow.h"
 
+#include "platform/Fonts.h"
 #include "record/RecordWindowLook.h"
 
 #include <QKeyEvent>
@@ -16,16 +17,16 @@ ScoreWindow::ScoreWindow(ScoreFile file, ProblemReporter reportProblem, QWidget*
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("過去最高スコア"));
     setFixedSize(312, 135);
-    setFont(Look::gothic(9));
+    setFont(gothicFont(9));
 
     Look::label(this, "Label1", QStringLiteral("このゲームではスコアの少ない方が高得点です。"), QRect(32, 16, 250, 12));
     Look::label(this, "Label2", QStringLiteral("チャンピオン"), QRect(8, 52, 62, 12));  // the layout's top is 52.5
 
     const QColor paleYellow(0xFF, 0xFF, 0xC0);
     lblName_ = Look::valueLabel(this, "lblName", QStringLiteral("-"), QRect(72, 48, 137, 21), paleYellow,
-                                Qt::AlignLeft, Look::gothic(12));
+                                Qt::AlignLeft, gothicFont(12));
     lblScore_ = Look::valueLabel(this, "lblScore", QStringLiteral("0"), QRect(208, 48, 97, 21), paleYellow,
-                                 Qt::AlignRight, Look::gothic(12));
+                                 Qt::AlignRight, gothicFont(12));
 
     cmdClose_ = new QPushButton(QStringLiteral("OK"), this);
     cmdClose_->setObjectName(QStringLiteral("cmdClose"));

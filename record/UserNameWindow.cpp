@@ -1,5 +1,6 @@
 #include "record/UserNameWindow.h"
 
+#include "platform/Fonts.h"
 #include "record/CharacterList.h"
 #include "record/RecordWindowLook.h"
 #include "record/ScoreFile.h"
@@ -18,25 +19,25 @@ UserNameWindow::UserNameWindow(ProblemReporter reportProblem, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("You are new champion."));
     setFixedSize(298, 171);
-    setFont(Look::gothic(9));
+    setFont(gothicFont(9));
 
     QLabel* message = Look::label(this, "lblMessage",
         QStringLiteral("過去最高スコアを越し、チャンピオンになりました。あなたのお名前を入力してください。"),
         QRect(24, 8, 257, 25));
     message->setWordWrap(true);
 
-    Look::label(this, "Label1", QStringLiteral("あなたのお名前"), QRect(8, 62, 87, 13))->setFont(Look::gothic(9.75));
+    Look::label(this, "Label1", QStringLiteral("あなたのお名前"), QRect(8, 62, 87, 13))->setFont(gothicFont(9.75));
 
     txtName_ = new QLineEdit(this);
     txtName_->setObjectName(QStringLiteral("txtName"));
     txtName_->setGeometry(104, 56, 185, 22);
-    txtName_->setFont(Look::gothic(11.25));
+    txtName_->setFont(gothicFont(11.25));
     txtName_->setAttribute(Qt::WA_InputMethodEnabled);
 
-    Look::label(this, "Label3", QStringLiteral("あなたのスコア"), QRect(8, 93, 83, 13))->setFont(Look::gothic(9.75));
+    Look::label(this, "Label3", QStringLiteral("あなたのスコア"), QRect(8, 93, 83, 13))->setFont(gothicFont(9.75));
 
     lblScore_ = Look::valueLabel(this, "lblScore", QString(), QRect(104, 88, 185, 22),
-                                 palette().color(QPalette::HighlightedText), Qt::AlignLeft, Look::gothic(11.25, true));
+                                 palette().color(QPalette::HighlightedText), Qt::AlignLeft, gothicFont(11.25, true));
 
     cmdOK_ = new QPushButton(QStringLiteral("OK"), this);
     cmdOK_->setObjectName(QStringLiteral("cmdOK"));

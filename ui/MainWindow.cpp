@@ -4,7 +4,7 @@
 #include "platform/SurfaceImage.h"
 #include "platform/SurfaceWidget.h"
 #include "record/RecordWindows.h"
-#include "ui/Fonts.h"
+#include "platform/Fonts.h"
 #include "ui/ShapeWidget.h"
 #include "ui/VersionWindow.h"
 

@@ -1,5 +1,7 @@
 #include "ui/VersionWindow.h"
 
+#include "platform/Fonts.h"
+
 #include "platform/Shell.h"
 #include "ui/MakerInfo.h"
 
@@ -16,15 +18,6 @@ constexpr QSize kClientSize(258, 205);
 // The frame's top edge lies above the client area; everything inside it is placed in client
 // coordinates and shifted by this much.
 constexpr QPoint kFrameOrigin(0, -5);
-
-QFont titleFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")});
-    font.setPointSizeF(27.75);
-    font.setBold(true);
-    return font;
-}
 
 void setTextColour(QWidget* widget, QColor colour)
 {
@@ -69,13 +62,13 @@ VersionWindow::VersionWindow(Shell& shell, QWidget* parent)
     addLabel(frame, "lblVersion", QStringLiteral("Version 1.0.0"), 94, 59);
 
     QLabel* back = addLabel(frame, "lblTitleBack", QStringLiteral("Zumikko"), 34, 19);
-    back->setFont(titleFont());
+    back->setFont(gothicFont(27.75, true));
     back->adjustSize();
     setTextColour(back, QColor(0x00C0C0));
     back->setAutoFillBackground(true);
 
     QLabel* front = addLabel(frame, "lblTitleFront", QStringLiteral("Zumikko"), 32, 17);
-    front->setFont(titleFont());
+    front->setFont(gothicFont(27.75, true));
     front->adjustSize();
     setTextColour(front, QColor(0x0000FF));
 
