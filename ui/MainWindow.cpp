@@ -99,9 +99,7 @@ MainWindow::MainWindow(Devices devices, const Clock& clock, RandomSource& random
     game_ = std::make_unique<Game>(static_cast<GameView&>(*this), sounds_, clock, random, scoreFile_,
                                    Game::Surfaces{picMain_->surface(), picABC_, picMask_});
 
-    reelTimer_.setSingleShot(true);
-    reelTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&reelTimer_, &QTimer::timeout, this, &MainWindow::runReelTick);
+    connect(&reelTimer_, &DeadlineTimer::timeout, this, &MainWindow::runReelTick);
 
     // Load: the dim title frame onto the window's own surface, and the marquee's start positions.
     title_.drawInitialFrame(client_->surface(), picTitle2_);
@@ -264,7 +262,7 @@ void MainWindow::armReel()
     // The reel runs on the next pass of the event loop; a tick already due keeps its time.
     if (!reelPaused_ && game_->reelRunning() && !reelTimer_.isActive()) {
         reelSchedule_.restart(clock_.nowMicroseconds());
-        reelTimer_.start(0);
+        reelTimer_.startIn(0);
     }
 }
 
@@ -273,7 +271,7 @@ void MainWindow::runReelTick()
     const std::int64_t start = clock_.nowMicroseconds();
     game_->reelTick();
     if (!reelPaused_ && game_->reelRunning())
-        reelTimer_.start(reelSchedule_.millisecondsToNext(start, clock_.nowMicroseconds(), game_->tickDelayMs()));
+        reelTimer_.startIn(reelSchedule_.microsecondsToNext(start, clock_.nowMicroseconds(), game_->tickDelayMs()));
 }
 
 void MainWindow::tickLed()

@@ -3,6 +3,7 @@
 #include "game/Game.h"
 #include "game/TickSchedule.h"
 #include "platform/Clock.h"
+#include "platform/DeadlineTimer.h"
 #include "platform/GameView.h"
 #include "platform/MediaDevice.h"
 #include "platform/RandomSource.h"
@@ -114,7 +115,7 @@ private:
     std::unique_ptr<Game> game_;
     LedMarquee led_;
     TitleBlink title_;
-    QTimer reelTimer_;
+    DeadlineTimer reelTimer_;
     TickSchedule reelSchedule_;
     QTimer timLED_;
     QTimer timTitle_;
