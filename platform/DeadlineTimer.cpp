@@ -43,10 +43,10 @@ void DeadlineTimer::startIn(std::int64_t microseconds)
     }
     // A zero time would disarm the timer: what is due already is due in a microsecond.
     const std::int64_t in = std::max<std::int64_t>(microseconds, 1);
-    itimerspec spec{};
-    spec.it_value.tv_sec = in / 1'000'000;
-    spec.it_value.tv_nsec = (in % 1'000'000) * 1000;
-    timerfd_settime(fd_, 0, &spec, nullptr);
+    itimerspec due{};
+    due.it_value.tv_sec = in / 1'000'000;
+    due.it_value.tv_nsec = (in % 1'000'000) * 1000;
+    timerfd_settime(fd_, 0, &due, nullptr);
 }
 
 void DeadlineTimer::stop()
