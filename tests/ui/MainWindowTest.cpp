@@ -240,7 +240,8 @@ TEST_F(MainWindowFixture, closingTheWindowClosesTheFourDevicesInOrder)
 // A score.dat of 30 bytes with <img src=/dev/zero> in it made the start-up box load /dev/zero.
 TEST_F(MainWindowFixture, textFromTheFileIsShownAsPlainTextInTheMessageBoxesAndLabels)
 {
-    const std::string markup = "<img src=/dev/zero><b>BIG</b><h1>X</h1>";
+    // A missing picture rather than /dev/zero, so that a fault fails here instead of hanging.
+    const std::string markup = "<img src=missing.png><b>BIG</b><h1>X</h1>";
     std::ofstream(directory.path() + "/score.dat", std::ios::binary) << "\"x\"\r\n\"" + markup + "\"\r\n";
     const ModalBoxAnswerer answerer(ModalBoxAnswerer::key(Qt::Key_Return));
     window->startUp();
