@@ -363,8 +363,10 @@ std::optional<std::string> ScoreFile::write(const ScoreRecord& record) const
 
     // Another copy of the program may be saving into the same folder. Between its reading and
     // its renaming nobody else may write, or the worse of two records could land last.
+    // A folder the player may write into but not list cannot be locked; the save then goes on
+    // unlocked, as it always could.
     const DirectoryLock lock(directoryOf(path_), std::chrono::seconds(2));
-    if (!lock.locked()) {
+    if (!lock.locked() && lock.error() != EACCES) {
         if (lock.error() == EWOULDBLOCK)
             return path_ + " はほかの Zumikko が保存中のため、保存できませんでした。もう一度 OK を押してください。";
         return path_ + " に保存できませんでした（" + reason(lock.error()) + "）。";
