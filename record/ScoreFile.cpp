@@ -165,7 +165,7 @@ std::optional<pid_t> writerOfTemporary(std::string_view entry, std::string_view 
 // A save killed between creating its temporary file and renaming it leaves the file behind.
 // Only files of this program's naming whose writer no longer runs are removed; one whose
 // writer lives may be a save in progress.
-void removeLeftoverTemporaries(const std::string& path)
+void removeLeftoversOf(const std::string& path)
 {
     DIR* directory = ::opendir(directoryOf(path).c_str());
     if (directory == nullptr)
@@ -371,7 +371,7 @@ std::optional<std::string> ScoreFile::write(const ScoreRecord& record) const
             return path_ + " はほかの Zumikko が保存中のため、保存できませんでした。もう一度 OK を押してください。";
         return path_ + " に保存できませんでした（" + reason(lock.error()) + "）。";
     }
-    removeLeftoverTemporaries(path_);
+    removeLeftoversOf(path_);
 
     const ScoreReadResult onFile = read();
     if (onFile.status == ScoreReadResult::Status::Ok) {
@@ -387,6 +387,11 @@ std::optional<std::string> ScoreFile::write(const ScoreRecord& record) const
     if (error != 0)
         return path_ + " に保存できませんでした（" + reason(error) + "）。";
     return std::nullopt;
+}
+
+void ScoreFile::removeLeftoverTemporaries() const
+{
+    removeLeftoversOf(path_);
 }
 
 std::string ScoreFile::unstorableCharacters(const std::string& name)

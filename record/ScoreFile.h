@@ -37,6 +37,10 @@ public:
     // The characters of name (each once, in order) that would not read back as written:
     // a double quote or line break would end the field early, and anything CP932 lacks, or
     // maps onto a different character, would change. Empty when the name can be stored.
+    // Removes what saves killed between writing and renaming left beside the record: files of
+    // the save's own naming whose writing process is gone. write() does this too.
+    void removeLeftoverTemporaries() const;
+
     static std::string unstorableCharacters(const std::string& name);
 
 private:
