@@ -365,7 +365,7 @@ std::optional<std::string> ScoreFile::write(const ScoreRecord& record) const
     // its renaming nobody else may write, or the worse of two records could land last.
     // A folder the player may write into but not list cannot be locked; the save then goes on
     // unlocked, as it always could.
-    const DirectoryLock lock(directoryOf(path_), std::chrono::seconds(2));
+    const DirectoryLock lock(directoryOf(path_), std::chrono::seconds(1));
     if (!lock.locked() && lock.error() != EACCES) {
         if (lock.error() == EWOULDBLOCK)
             return path_ + " はほかの Zumikko が保存中のため、保存できませんでした。もう一度 OK を押してください。";
