@@ -1,0 +1,111 @@
+#pragma once
+
+#include "bench/reaction_accuracy/ReelPattern.h"
+
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+// One stop as the benchmark saw it. Times are CLOCK_MONOTONIC microseconds, the clock whose
+// milliseconds the X server stamps on its events, so both ends of an interval share one clock.
+struct StopRecord {
+    int game = 0;
+    int stop = 0;                // 1 to 10
+    int offset = -1;             // strip offset learnt from the stopped picture
+    int wrongPixels = 0;         // pixels that did not match the mask at that offset
+    std::int64_t stopServerUs = 0;  // the server's millisecond on the stop picture's damage event
+    std::int64_t stopSeenUs = 0;    // that event arrived here: the picture was there by then
+    std::int64_t keyEarliest = 0, keyLatest = 0;  // the server took the key in this range
+    std::uint32_t keyServerMs = 0;
+    int reportedMs = -1;         // what the game added to the score; -1 at the tenth stop
+    bool miss = false;           // the game counted a miss: the stop is not timed
+    int reelPaintsAtStop = 0;    // reel paints within 2 ms before the stop was confirmed
+
+    // The stop picture reached the framebuffer in [stopEarliest, stopLatest].
+    std::int64_t stopEarliest() const { return stopServerUs; }
+    std::int64_t stopLatest() const { return std::min(stopServerUs + 1000, stopSeenUs); }
+    // Best estimate of that moment, given the mean delay with which damage events reach us.
+    double stopEstimateUs(double lagUs) const
+    {
+        if (stopSeenUs - stopServerUs >= 1000)
+            return stopServerUs + 500.0;  // seen too late to say more than the millisecond
+        return std::clamp(stopSeenUs - lagUs, static_cast<double>(stopEarliest()), static_cast<double>(stopLatest()));
+    }
+    double trueIntervalMs(double lagUs) const
+    {
+        return ((keyEarliest + keyLatest) / 2.0 - stopEstimateUs(lagUs)) / 1000.0;
+    }
+    // Half the width of the range in which the true interval is proven to lie.
+    double floorMs() const
+    {
+        return ((keyLatest - keyEarliest) + (stopLatest() - stopEarliest())) / 2000.0;
+    }
+};
+
+// Drives the real program on a display the benchmark owns: learns each stop from the X server
+// (XDamage on the main window; the picture says where the strip stands), presses the letter
+// with XTest at a chosen delay, and reads what the game added to the score from its probe
+// output on stderr.
+class ReactionSession {
+public:
+    ReactionSession(const std::string& display, int probeFd, const ReelPattern& pattern);
+    ~ReactionSession();
+    ReactionSession(const ReactionSession&) = delete;
+    ReactionSession& operator=(const ReactionSession&) = delete;
+
+    // Waits for the main window of the program and looks where its reel is.
+    void attach(int timeoutSeconds, const std::function<bool()>& programAlive);
+    // Plays one whole game; the records of its ten stops are appended.
+    void playGame(int game, std::mt19937_64& random, double minDelayMs, double maxDelayMs,
+                  std::vector<StopRecord>& records);
+
+    static std::int64_t nowUs();
+
+private:
+    struct Damage {
+        std::uint32_t serverMs;
+        std::int64_t receivedUs;
+        bool reel;
+        bool kaisu;
+    };
+    struct KeyEcho {
+        std::uint32_t serverMs;
+        std::int64_t receivedUs;
+        unsigned keycode;
+    };
+    struct ProbeLine {
+        std::string label;
+        std::string text;
+    };
+
+    bool pumpUntil(const std::function<bool()>& done, std::int64_t deadlineUs);
+    void drainQueue(std::int64_t receivedUs);
+    void handle(const XEvent& event, std::int64_t receivedUs);
+    void readProbe();
+    std::int64_t serverMsToUs(std::uint32_t serverMs) const;
+    void focus(Window window);
+    void tapKey(unsigned keycode);
+    std::vector<std::uint32_t> grabReel();
+    void closeScoreMessage();
+    int probeCount(const std::string& label) const;
+
+    Display* display_ = nullptr;
+    int probeFd_;
+    const ReelPattern& pattern_;
+    int damageEventBase_ = 0;
+    Window root_ = 0;
+    Window main_ = 0;
+    std::vector<Window> mapped_;    // top-level windows mapped so far, in order
+    std::vector<Window> unmapped_;
+    XRectangle reel_{}, kaisu_{};
+    unsigned long damage_ = 0;
+    std::vector<Damage> damages_;
+    std::vector<KeyEcho> keys_;
+    std::vector<ProbeLine> probe_;
+    std::string probeBuffer_;
+};
