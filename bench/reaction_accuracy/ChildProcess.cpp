@@ -22,10 +22,12 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const Options& 
     if (pid_ > 0)
         return;
 
-    // Child: die with the benchmark, whatever ends it.
+    // Child: die with the benchmark, whatever ends it, but leave Ctrl-C to the benchmark, which
+    // ends its children in order.
     prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (getppid() != parent)
         _exit(127);
+    setpgid(0, 0);
     for (const std::string& entry : options.environment)
         putenv(const_cast<char*>(entry.c_str()));
     if (options.quiet) {

@@ -12,6 +12,8 @@
 #include "bench/reaction_accuracy/ReactionSession.h"
 #include "bench/reaction_accuracy/ReelPattern.h"
 
+#include <X11/Xlib.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -83,13 +85,24 @@ Options parse(int argc, char** argv)
 
 // A directory with the program, its sounds and a record nobody can beat, so that every game ends
 // with the score message and never with the name-entry window.
+char copyDirectory[] = "/tmp/zumikko-reaction.XXXXXX";
+
+// Xlib ends the process when the server goes away; the copy must not stay behind then.
+int onLostServer(Display*)
+{
+    std::error_code ignored;
+    fs::remove_all(copyDirectory, ignored);
+    std::fprintf(stderr, "reaction_accuracy: lost the X server\n");
+    std::_Exit(1);
+}
+
 struct ProgramCopy {
     explicit ProgramCopy(const fs::path& program)
     {
-        char pattern[] = "/tmp/zumikko-reaction.XXXXXX";
-        if (!mkdtemp(pattern))
+        if (!mkdtemp(copyDirectory))
             throw std::runtime_error("mkdtemp failed");
-        directory = pattern;
+        directory = copyDirectory;
+        XSetIOErrorHandler(onLostServer);
         fs::copy_file(program, directory / "zumikko");
         for (const char* name : {"start.wav", "kaiten.wav", "bgm.mid", "goal.mid"})
             if (fs::exists(program.parent_path() / name))

@@ -17,6 +17,7 @@ probe_build="${REACTION_PROBE_BUILD:-$root/build/reaction-probe}"
 bench="${REACTION_BENCH:-$root/build/bench/reaction_accuracy/reaction_accuracy}"
 
 load_pid=""
+bench_pid=""
 scratch=""
 stop_load() {
   if [ -n "$load_pid" ]; then
@@ -28,6 +29,7 @@ stop_load() {
   fi
 }
 cleanup() {
+  if [ -n "$bench_pid" ]; then kill -TERM "$bench_pid" 2>/dev/null; wait "$bench_pid" 2>/dev/null; fi
   stop_load
   [ -n "$scratch" ] && rm -rf "$scratch"
   return 0
@@ -45,7 +47,11 @@ program="$probe_build/zumikko"
 echo "reaction accuracy of $(git -C "$root" describe --always --dirty 2>/dev/null || echo 'this tree'), $games games per condition, $(date -u '+%Y-%m-%d %H:%M UTC')"
 status=0
 run() {
-  "$bench" --games "$games" --label "$1" "$program" || status=1
+  # In the background, so that a signal to this script is handled at once, not after the games.
+  "$bench" --games "$games" --label "$1" "$program" &
+  bench_pid=$!
+  wait "$bench_pid" || status=1
+  bench_pid=""
 }
 
 run "no extra load"
