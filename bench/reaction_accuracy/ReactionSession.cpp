@@ -79,9 +79,7 @@ ReactionSession::~ReactionSession()
 std::int64_t ReactionSession::serverMsToUs(std::uint32_t serverMs) const
 {
     // The server's 32-bit milliseconds are CLOCK_MONOTONIC's, wrapped; unwrap them near now.
-    const std::int64_t nowMs = nowUs() / 1000;
-    const auto behind = static_cast<std::uint32_t>(static_cast<std::uint32_t>(nowMs) - serverMs);
-    return (nowMs - static_cast<std::int64_t>(behind)) * 1000;
+    return StopRecord::serverUs(serverMs, nowUs());
 }
 
 void ReactionSession::readProbe()
@@ -342,37 +340,34 @@ void ReactionSession::playGame(int game, std::mt19937_64& random, double minDela
         const KeySym sym = XStringToKeysym(std::string(1, static_cast<char>(letter - 'A' + 'a')).c_str());
         const unsigned keycode = XKeysymToKeycode(display_, sym);
 
-        pumpUntil([] { return false; }, picture.receivedUs + delayUs(random));
+        const std::int64_t keyAt = picture.receivedUs + delayUs(random);
+        pumpUntil([] { return false; }, keyAt);
         const int missesBefore = probeCount("miss");
         const int scoresBefore = probeCount("score");
         const std::size_t keysBefore = keys_.size();
-        record.keyEarliest = nowUs();
+        record.keySentUs = nowUs();
+        record.wakeLateUs = record.keySentUs - keyAt;
         XTestFakeKeyEvent(display_, keycode, True, CurrentTime);
         XSync(display_, False);
-        record.keyLatest = nowUs();
-        drainQueue(record.keyLatest);
+        record.keyAnsweredUs = nowUs();
+        drainQueue(record.keyAnsweredUs);
         XTestFakeKeyEvent(display_, keycode, False, CurrentTime);
         XFlush(display_);
         searchFrom = kaisuIndex + 1;
 
         // The server stamped the key with its millisecond: that narrows where it lies.
-        if (pumpUntil([&] {
+        if (!pumpUntil([&] {
                 for (std::size_t i = keysBefore; i < keys_.size(); ++i)
-                    if (keys_[i].keycode == keycode)
+                    if (keys_[i].keycode == keycode) {
+                        record.keyServerMs = keys_[i].serverMs;
                         return true;
+                    }
                 return false;
-            }, nowUs() + 1'000'000)) {
-            for (std::size_t i = keysBefore; i < keys_.size(); ++i)
-                if (keys_[i].keycode == keycode) {
-                    record.keyServerMs = keys_[i].serverMs;
-                    const std::int64_t ms = serverMsToUs(keys_[i].serverMs);
-                    if (ms > record.keyLatest || ms + 1000 < record.keyEarliest)
-                        fail("the X server's key time is not on CLOCK_MONOTONIC");
-                    record.keyEarliest = std::max(record.keyEarliest, ms);
-                    record.keyLatest = std::min(record.keyLatest, ms + 1000);
-                    break;
-                }
-        }
+            }, nowUs() + 1'000'000))
+            fail("the key of stop " + std::to_string(stop) + " did not come back");
+        const std::int64_t keyMs = StopRecord::serverUs(record.keyServerMs, record.keyAnsweredUs);
+        if (keyMs > record.keyAnsweredUs || keyMs + 1000 < record.keySentUs)
+            fail("the X server's key time is not on CLOCK_MONOTONIC");
 
         if (stop < 10) {
             if (!pumpUntil([&] { return probeCount("score") > scoresBefore; }, nowUs() + 10'000'000))

@@ -156,24 +156,22 @@ double percentile(std::vector<double> values, double p)
 
 void report(const Options& options, const std::vector<StopRecord>& records, const std::string& priority)
 {
-    // A stop falls anywhere within its server millisecond, so the time from that millisecond to
-    // the damage event's arrival is, in the median, half a millisecond plus the delivery lag.
-    std::vector<double> spans;
+    std::vector<double> wakeUps;
     for (const StopRecord& r : records)
-        spans.push_back(static_cast<double>(r.stopSeenUs - r.stopServerUs));
-    const double lagUs = spans.empty() ? 0 : std::max(0.0, percentile(spans, 0.5) - 500);
+        wakeUps.push_back(static_cast<double>(r.wakeLateUs));
+    const double wakeUpUs = wakeUps.empty() ? 0 : percentile(wakeUps, 0.5);
 
-    std::vector<double> errors, floors, millisecondErrors;
+    std::vector<double> errors, floors;
     int misses = 0, offStops = 0, doublePaints = 0;
     for (const StopRecord& r : records) {
-        const double truth = r.trueIntervalMs(lagUs);
+        const double truth = r.trueIntervalMs(wakeUpUs);
         if (options.verbose) {
             const std::string reported = r.reportedMs < 0 ? "not added" : std::to_string(r.reportedMs) + " ms";
             std::printf("  game %d stop %2d: %c at offset %3d, true %8.3f ms, reported %-9s", r.game, r.stop,
                         ReelPattern::stopLetter(r.offset), r.offset, truth, reported.c_str());
             if (r.reportedMs >= 0)
                 std::printf(" error %+7.3f ms, floor +-%.3f ms (key %.3f, stop %.3f wide)", r.reportedMs - truth,
-                            r.floorMs(), (r.keyLatest - r.keyEarliest) / 1000.0,
+                            r.floorMs(), (r.keyLatest() - r.keyEarliest()) / 1000.0,
                             (r.stopLatest() - r.stopEarliest()) / 1000.0);
             std::printf("%s%s\n", r.miss ? "  MISS" : "", r.reelPaintsAtStop > 1 ? "  (two reel paints)" : "");
         }
@@ -189,7 +187,6 @@ void report(const Options& options, const std::vector<StopRecord>& records, cons
             continue;  // the tenth stop's time is never added
         errors.push_back(r.reportedMs - truth);
         floors.push_back(r.floorMs());
-        millisecondErrors.push_back(r.reportedMs - ((r.keyEarliest + r.keyLatest) / 2.0 - r.stopServerUs - 500) / 1000);
     }
     std::printf("%s: %d games, %zu timed stops\n", options.label.c_str(), options.games, errors.size());
     if (errors.empty()) {
@@ -208,9 +205,9 @@ void report(const Options& options, const std::vector<StopRecord>& records, cons
     std::printf("  method's floor: true interval proven to +-%.2f ms on average, +-%.2f ms at most "
                 "(the score itself counts whole ms)\n",
                 mean(floors), *std::max_element(floors.begin(), floors.end()));
-    std::printf("  cross-check: mean error %+.2f ms with each stop at the middle of its server millisecond; "
-                "damage events arrived %.3f ms late (median); bench priority %s\n",
-                mean(millisecondErrors), lagUs / 1000, priority.c_str());
+    std::printf("  stop and key each taken %.3f ms before this process woke to them (its median wake-up); "
+                "priority %s\n",
+                wakeUpUs / 1000, priority.c_str());
     if (misses || offStops || doublePaints)
         std::printf("  warnings: %d stops counted as misses, %d stop pictures not at a stop offset, "
                     "%d stops with two reel paints\n",
