@@ -19,6 +19,10 @@
 #include <QScreen>
 #include <QShortcut>
 
+#ifdef ZUMIKKO_REACTION_PROBE
+#include <cstdio>
+#endif
+
 namespace {
 
 constexpr QSize kClientSize(338, 228);
@@ -340,6 +344,12 @@ std::string MainWindow::caption(MainLabel which) const
 void MainWindow::setCaption(MainLabel which, const std::string& text)
 {
     label(which)->setText(toQString(text));
+#ifdef ZUMIKKO_REACTION_PROBE
+    // Test-only build for bench/reaction_accuracy: the counters it compares, never the typed letter.
+    if (which != MainLabel::Type)
+        std::fprintf(stderr, "zumikko-probe %s %s\n",
+                     which == MainLabel::Score ? "score" : which == MainLabel::Miss ? "miss" : "kaisu", text.c_str());
+#endif
 }
 
 void MainWindow::reelChanged()
