@@ -39,8 +39,8 @@ struct ReelFixture : ::testing::Test {
     GameState state;
     ScriptedRandom random;
     FakeClock clock;
-    FakeGameView view;
-    Reel reel{state, window, strip, mask, random, clock, view};
+    FakeGameView view{clock};
+    Reel reel{state, window, strip, mask, random, view};
 };
 
 TEST_F(ReelFixture, firstFrameOnTheFreshWindowIsLighterThenSettlesToOrangeOnBlack)

@@ -1,5 +1,6 @@
 #include "record/RecordWindows.h"
 
+#include "platform/LeftoverKeyGuard.h"
 #include "tests/record/RecordWindowTestSupport.h"
 #include "tests/record/ScoreDirectory.h"
 
@@ -26,6 +27,8 @@ protected:
         UserNameWindow* entry = windows->userNameWindow();
         EXPECT_NE(entry, nullptr);
         EXPECT_TRUE(QTest::qWaitForWindowExposed(entry));
+        // The player's own typing starts once the keys left over from the game are kept out.
+        EXPECT_TRUE(QTest::qWaitFor([entry] { return !entry->leftoverKeys().armed(); }));
         return entry;
     }
     ScoreWindow* openScoreFromMenu()

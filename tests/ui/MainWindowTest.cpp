@@ -1,4 +1,5 @@
 #include "ui/MainWindow.h"
+#include "ui/KeyRouter.h"
 
 #include "fakes/RecordingMediaDevice.h"
 #include "fakes/RecordingShell.h"
@@ -152,10 +153,10 @@ TEST_F(MainWindowFixture, eachKeyIsJudgedOnceWhicheverControlHasTheFocusAndShift
     press(Qt::Key_B);
     EXPECT_EQ(caption(MainLabel::Miss), "4");
     EXPECT_EQ(caption(MainLabel::Type), "B");
-    EXPECT_EQ(MainWindow::virtualKeyCode(Qt::Key_A), 65);
-    EXPECT_EQ(MainWindow::virtualKeyCode(Qt::Key_Z), 90);
+    EXPECT_EQ(KeyRouter::virtualKeyCode(Qt::Key_A), 65);
+    EXPECT_EQ(KeyRouter::virtualKeyCode(Qt::Key_Z), 90);
     for (const int key : {Qt::Key_Shift, Qt::Key_F18, Qt::Key_Kana_Shift, Qt::Key_1, Qt::Key_Escape})
-        EXPECT_TRUE(MainWindow::virtualKeyCode(key) < 65 || MainWindow::virtualKeyCode(key) > 90) << key;
+        EXPECT_TRUE(KeyRouter::virtualKeyCode(key) < 65 || KeyRouter::virtualKeyCode(key) > 90) << key;
 }
 
 TEST_F(MainWindowFixture, theReelScrollsStopsOnALetterAndARightKeyReleasesIt)
