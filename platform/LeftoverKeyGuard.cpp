@@ -12,6 +12,8 @@ LeftoverKeyGuard::LeftoverKeyGuard(QWidget& window, QWidget& textBox, const Even
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &LeftoverKeyGuard::releaseIfDone);
     window_.installEventFilter(this);
+    // An input method hands its text to the box itself, not through the window.
+    textBox.installEventFilter(this);
     listenToWindowHandle();
 }
 
@@ -41,17 +43,13 @@ bool LeftoverKeyGuard::eventFilter(QObject* watched, QEvent* event)
             listenToWindowHandle();
         return false;
     }
+    if (watched == textBox_.data())
+        return event->type() == QEvent::InputMethod && armed_;
     if (!everArmed_ || watched != window_.windowHandle())
         return false;
-    switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
         return filterKey(*static_cast<const QKeyEvent*>(event));
-    case QEvent::InputMethod:
-        return armed_;
-    default:
-        return false;
-    }
+    return false;
 }
 
 bool LeftoverKeyGuard::filterKey(const QKeyEvent& key)

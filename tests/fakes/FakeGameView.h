@@ -29,6 +29,8 @@ public:
         ++presents;
         if (onPresent)
             onPresent();
+        if (presentStop)
+            return presentStop();
         return clock_ ? clock_->nowMicroseconds() : GameState::kNotShownYet;
     }
     void showScoreMessage(const std::string& text) override { record("message " + text); }
@@ -44,6 +46,7 @@ public:
     int reelChanges = 0;
     int presents = 0;
     std::function<void()> onPresent;
+    std::function<std::int64_t()> presentStop;  // the window's own presentation, where set
     std::function<void(const std::string&)> onEvent;
 
 private:
