@@ -149,4 +149,19 @@ TEST_F(RecordWindowsTest, aFurtherRecordReusesTheOpenNameEntryAndKeepsTheTypedNa
     EXPECT_EQ(scratch.bytes(), "\"old\"\r\n\"5000\"\r\n");
 }
 
+TEST_F(RecordWindowsTest, lettersStillBeingTypedIntoTheGameWhenTheNameEntryOpensStayOutOfTheBox)
+{
+    windows->showChampionEntry("4970", kCaption);
+    const QPointer<UserNameWindow> entry = windows->userNameWindow();
+    ASSERT_NE(entry, nullptr);
+    typeText(entry, "rstuvwxyz");
+    EXPECT_EQ(entry->txtName()->text(), "");
+    EXPECT_FALSE(entry->txtName()->testAttribute(Qt::WA_InputMethodEnabled)) << "nor composed by an input method";
+
+    ASSERT_TRUE(QTest::qWaitFor([&entry] { return !entry->leftoverKeys().armed(); }));
+    typeText(entry, "abc");
+    EXPECT_EQ(entry->txtName()->text(), "abc");
+    EXPECT_TRUE(entry->txtName()->testAttribute(Qt::WA_InputMethodEnabled));
+}
+
 } // namespace
