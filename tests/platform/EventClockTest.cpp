@@ -30,6 +30,7 @@ TEST(EventClock, mapsTheWindowSystemsMillisecondStampsOntoTheGameClockOrRefusesT
         {"a 64-bit count after the wrap", (kWrap + 5) * 1000 + 300, kWrap + 1, (kWrap + 1) * 1000 + 500},
         {"after several wraps", (3 * kWrap + 70) * 1000, 40, (3 * kWrap + 40) * 1000 + 500},
         {"zero: no stamp at all", 5'000'123'456, 0, std::nullopt},
+        {"zero a few seconds after boot, when it would look recent", 3'000'000, 0, std::nullopt},
         {"in the future", 5'000'123'456, 5'000'126, std::nullopt},
         {"older than ten seconds", 5'000'123'456, 4'990'122, std::nullopt},
         {"another clock's count (milliseconds since the program started)", 5'000'123'456, 1'234, std::nullopt},
