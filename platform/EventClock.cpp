@@ -1,7 +1,5 @@
 #include "platform/EventClock.h"
 
-#include <algorithm>
-
 std::optional<std::int64_t> EventClock::eventMoment(std::uint64_t stampMs) const
 {
     const auto stamp = static_cast<std::uint32_t>(stampMs);
@@ -14,8 +12,10 @@ std::optional<std::int64_t> EventClock::eventMoment(std::uint64_t stampMs) const
     const auto ageMs = static_cast<std::int32_t>(static_cast<std::uint32_t>(nowMs) - stamp);
     if (ageMs < -1 || ageMs > kMaxAgeMs)
         return std::nullopt;
-    // A stamp stands for the whole millisecond it names: its middle, and never later than now.
-    return std::min(nowUs, (nowMs - ageMs) * 1000 + 500);
+    // A stamp stands for the whole millisecond it names, so for its middle. That may lie a little
+    // after now; cutting it back to now would shorten exactly the intervals whose ends are
+    // handled quickly, and bias the reaction times measured between two stamps.
+    return (nowMs - ageMs) * 1000 + 500;
 }
 
 std::int64_t EventClock::eventMomentOrNow(std::uint64_t stampMs) const

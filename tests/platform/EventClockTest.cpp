@@ -23,8 +23,8 @@ TEST(EventClock, mapsTheWindowSystemsMillisecondStampsOntoTheGameClockOrRefusesT
         // A stamp stands for the middle of its millisecond.
         {"40 ms old", 5'000'123'456, 5'000'083, 5'000'083'500},
         {"just now, later than the middle", 5'000'123'900, 5'000'123, 5'000'123'500},
-        {"just now, before the middle: never later than now", 5'000'123'200, 5'000'123, 5'000'123'200},
-        {"one millisecond ahead of a coarse clock", 5'000'123'200, 5'000'124, 5'000'123'200},
+        {"just now, before the middle: still the middle", 5'000'123'200, 5'000'123, 5'000'123'500},
+        {"one millisecond ahead of a coarse clock", 5'000'123'200, 5'000'124, 5'000'124'500},
         {"ten seconds old", 5'000'123'456, 4'990'123, 4'990'123'500},
         {"across the wrap", (kWrap + 5) * 1000 + 300, kWrap - 10, (kWrap - 10) * 1000 + 500},
         {"a 64-bit count after the wrap", (kWrap + 5) * 1000 + 300, kWrap + 1, (kWrap + 1) * 1000 + 500},
