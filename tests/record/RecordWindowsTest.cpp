@@ -155,7 +155,9 @@ TEST_F(RecordWindowsTest, lettersStillBeingTypedIntoTheGameWhenTheNameEntryOpens
     const QPointer<UserNameWindow> entry = windows->userNameWindow();
     ASSERT_NE(entry, nullptr);
     typeText(entry, "rstuvwxyz");
+    pressKey(entry, Qt::Key_Return);
     EXPECT_EQ(entry->txtName()->text(), "");
+    EXPECT_EQ(windows->scoreWindow(), nullptr) << "an Enter still on its way does not confirm an empty name";
     EXPECT_FALSE(entry->txtName()->testAttribute(Qt::WA_InputMethodEnabled)) << "nor composed by an input method";
 
     ASSERT_TRUE(QTest::qWaitFor([&entry] { return !entry->leftoverKeys().armed(); }));
