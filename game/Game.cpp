@@ -5,6 +5,7 @@ Game::Game(GameView& view, SoundCues& sounds, const Clock& clock, RandomSource& 
     : view_(view),
       clock_(clock),
       sounds_(sounds),
+      scoreFile_(scoreFile),
       reel_(state_, surfaces.picMain, surfaces.picABC, surfaces.picMask, random, view),
       loader_(state_, scoreFile, view),
       end_(state_, view, sounds, loader_),
@@ -16,6 +17,7 @@ void Game::startUp(const std::string& programDirectory)
 {
     sounds_.open(programDirectory);
     loader_.LoadBestScore();
+    scoreFile_.removeLeftoverTemporaries();
 }
 
 void Game::start()

@@ -2,10 +2,12 @@
 
 #include "platform/Fonts.h"
 #include "platform/LeftoverKeyGuard.h"
+#include "platform/PlainMessageBox.h"
 #include "record/CharacterList.h"
 #include "record/RecordWindowLook.h"
 #include "record/ScoreFile.h"
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -68,6 +70,17 @@ void UserNameWindow::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
+void UserNameWindow::closeEvent(QCloseEvent* event)
+{
+    if (!confirmed_
+        && !PlainMessageBox::ask(this, QStringLiteral("新しい記録はまだ保存されていません。\n"
+                                                      "このウィンドウを閉じると、この記録は失われます。閉じますか？"))) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
 void UserNameWindow::cmdOKClicked()
 {
     const QString name = txtName_->text();
@@ -78,6 +91,7 @@ void UserNameWindow::cmdOKClicked()
         txtName_->setFocus();
         return;
     }
+    confirmed_ = true;
     emit nameConfirmed(name, lblScore_->text());
     close();
 }

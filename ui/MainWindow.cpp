@@ -4,6 +4,7 @@
 #include "platform/FlushScreenPresenter.h"
 #include "platform/ModalWatcher.h"
 #include "platform/X11ScreenPresenter.h"
+#include "platform/PlainMessageBox.h"
 #include "platform/SurfaceImage.h"
 #include "platform/SurfaceWidget.h"
 #include "record/RecordWindows.h"
@@ -18,7 +19,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -51,6 +51,7 @@ struct LabelLook {
 QLabel* makeLabel(QWidget* parent, const LabelLook& look)
 {
     auto* label = new QLabel(look.caption, parent);
+    label->setTextFormat(Qt::PlainText);
     label->setGeometry(look.geometry);
     label->setAlignment(look.alignment);
     label->setFocusPolicy(Qt::NoFocus);
@@ -229,16 +230,34 @@ void MainWindow::KeyClick(int keyCode, std::int64_t pressedAtUs)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // Unload: close the devices and end at once; the unload is never cancelled.
+    // A new record that has not been stored yet would be lost without a trace: ask first, over
+    // the window that holds it.
     if (!closing_) {
-        closing_ = true;
-        reelTimer_.stop();
-        timLED_.stop();
-        timTitle_.stop();
-        sounds_.close();
-        QApplication::exit(0);
+        if (QWidget* unsaved = recordWindows_->windowWithUnsavedRecord()) {
+            unsaved->raise();
+            unsaved->activateWindow();
+            if (!PlainMessageBox::ask(unsaved, QStringLiteral("新しい記録はまだ保存されていません。\n"
+                                                             "終了すると、この記録は失われます。終了しますか？"))) {
+                event->ignore();
+                return;
+            }
+        }
+        endProgram();
     }
     event->accept();
+}
+
+void MainWindow::endProgram()
+{
+    // Unload: close the devices and end at once.
+    if (closing_)
+        return;
+    closing_ = true;
+    reelTimer_.stop();
+    timLED_.stop();
+    timTitle_.stop();
+    sounds_.close();
+    QApplication::exit(0);
 }
 
 void MainWindow::startGame()
@@ -304,8 +323,7 @@ std::int64_t MainWindow::presentReelNow()
 
 void MainWindow::showScoreMessage(const std::string& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Zumikko"), toQString(text), QMessageBox::Ok, this);
-    box.exec();
+    PlainMessageBox::show(this, toQString(text));
 }
 
 void MainWindow::openChampionEntry(const std::string& score, const std::string& caption)
@@ -315,6 +333,5 @@ void MainWindow::openChampionEntry(const std::string& score, const std::string& 
 
 void MainWindow::reportProblem(const std::string& message)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Zumikko"), toQString(message), QMessageBox::Ok, this);
-    box.exec();
+    PlainMessageBox::show(this, toQString(message));
 }
