@@ -1,5 +1,6 @@
 #include "record/RecordWindows.h"
 
+#include "platform/LeftoverKeyGuard.h"
 #include "tests/record/RecordWindowTestSupport.h"
 #include "tests/record/ScoreDirectory.h"
 
@@ -27,6 +28,8 @@ protected:
         UserNameWindow* entry = windows->userNameWindow();
         EXPECT_NE(entry, nullptr);
         EXPECT_TRUE(QTest::qWaitForWindowExposed(entry));
+        // The player's own typing starts once the keys left over from the game are kept out.
+        EXPECT_TRUE(QTest::qWaitFor([entry] { return !entry->leftoverKeys().armed(); }));
         return entry;
     }
     ScoreWindow* openScoreFromMenu()
@@ -231,6 +234,23 @@ TEST_F(RecordWindowsTest, aFurtherRecordReusesTheOpenNameEntryAndKeepsTheTypedNa
     EXPECT_EQ(entry->txtName()->text(), "ab");
     EXPECT_EQ(entry->lblScore()->text(), "4000");
     EXPECT_EQ(scratch.bytes(), "\"old\"\r\n\"5000\"\r\n");
+}
+
+TEST_F(RecordWindowsTest, lettersStillBeingTypedIntoTheGameWhenTheNameEntryOpensStayOutOfTheBox)
+{
+    windows->showChampionEntry("4970", kCaption);
+    const QPointer<UserNameWindow> entry = windows->userNameWindow();
+    ASSERT_NE(entry, nullptr);
+    typeText(entry, "rstuvwxyz");
+    pressKey(entry, Qt::Key_Return);
+    EXPECT_EQ(entry->txtName()->text(), "");
+    EXPECT_EQ(windows->scoreWindow(), nullptr) << "an Enter still on its way does not confirm an empty name";
+    EXPECT_FALSE(entry->txtName()->testAttribute(Qt::WA_InputMethodEnabled)) << "nor composed by an input method";
+
+    ASSERT_TRUE(QTest::qWaitFor([&entry] { return !entry->leftoverKeys().armed(); }));
+    typeText(entry, "abc");
+    EXPECT_EQ(entry->txtName()->text(), "abc");
+    EXPECT_TRUE(entry->txtName()->testAttribute(Qt::WA_InputMethodEnabled));
 }
 
 } // namespace
