@@ -203,7 +203,7 @@ void MainWindow::buildClientArea()
     picMain_->setFocus();
 
     // Enter presses the start button wherever the focus is, and never reaches key judging.
-    for (const QKeySequence key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
         auto* shortcut = new QShortcut(key, this);
         connect(shortcut, &QShortcut::activated, cmdStart_, &QPushButton::click);
     }

@@ -1,6 +1,5 @@
 #include "bench/reaction_accuracy/ReelPattern.h"
 
-#include "fakes/FakeClock.h"
 #include "fakes/FakeGameView.h"
 #include "fakes/ScriptedRandom.h"
 #include "game/Reel.h"
@@ -33,9 +32,8 @@ struct ReelPatternFixture : ::testing::Test {
     Surface window{137, 33, 0xFFFFFF};
     GameState state;
     ScriptedRandom random;
-    FakeClock clock;
     FakeGameView view;
-    Reel reel{state, window, strip, mask, random, clock, view};
+    Reel reel{state, window, strip, mask, random, view};
 };
 
 TEST_F(ReelPatternFixture, everyStopIsReadAtItsSnappedOffsetWithTheGamesTargetLetter)
