@@ -1,13 +1,18 @@
 #include "platform/ClockSeededRandom.h"
+#include "platform/DataDirectory.h"
+#include "platform/FirstExposure.h"
 #include "platform/DesktopShell.h"
 #include "platform/GuardedApplication.h"
 #include "platform/SdlAudioSystem.h"
 #include "platform/SdlMediaDevice.h"
 #include "platform/SteadyClock.h"
 #include "platform/Fonts.h"
+#include "record/ProblemBox.h"
+#include "record/RecordLocation.h"
 #include "ui/MainWindow.h"
 
 #include <QIcon>
+#include <QStandardPaths>
 
 #include <exception>
 
@@ -18,7 +23,16 @@ int main(int argc, char** argv)
     try {
         QApplication::setApplicationName(QStringLiteral("Zumikko"));
         QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
+        // Desktops match the windows to the menu entry and its icon by this name.
+        QGuiApplication::setDesktopFileName(QStringLiteral(ZUMIKKO_APP_ID));
         QApplication::setFont(gothicFont(9));
+
+        const std::string programDirectory = QCoreApplication::applicationDirPath().toStdString();
+        const std::string dataDirectory = DataDirectory::find(programDirectory, ZUMIKKO_RELATIVE_DATA_DIR);
+        const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        const RecordLocation record = RecordLocation::choose(
+            programDirectory, dataHome.isEmpty() ? std::string() : (dataHome + QStringLiteral("/zumikko")).toStdString(),
+            dataDirectory + "/score.dat");
 
         SteadyClock clock;
         ClockSeededRandom random(clock);
@@ -29,10 +43,15 @@ int main(int argc, char** argv)
         SdlMediaDevice mciBGM(audio);
         SdlMediaDevice mciGoal(audio);
 
-        MainWindow frmMain({mciStart, mciKaiten, mciBGM, mciGoal}, clock, random, shell,
-                           QCoreApplication::applicationDirPath().toStdString());
+        MainWindow frmMain({mciStart, mciKaiten, mciBGM, mciGoal}, clock, random, shell, dataDirectory,
+                           record.path());
         frmMain.show();
-        frmMain.startUp();
+        // A message box at start-up must find the main window on screen to stand over it.
+        new FirstExposure(frmMain, [&frmMain, &record] {
+            if (!record.problem().empty())
+                showProblemBox(&frmMain, QString::fromStdString(record.problem()));
+            frmMain.startUp();
+        });
         return QApplication::exec();
     } catch (const std::exception& error) {
         GuardedApplication::reportFatal(QString::fromLocal8Bit(error.what()));

@@ -15,9 +15,9 @@ void bringForward(QWidget& window)
 
 } // namespace
 
-RecordWindows::RecordWindows(std::string scoreFilePath, QObject* parent)
-    : QObject(parent),
-      file_(std::move(scoreFilePath)),
+RecordWindows::RecordWindows(std::string scoreFilePath, QWidget* owner)
+    : file_(std::move(scoreFilePath)),
+      owner_(owner),
       reportProblem_(showProblemBox)
 {
 }
@@ -41,7 +41,7 @@ void RecordWindows::showScore()
 void RecordWindows::showChampionEntry(const QString& scoreText, const QString& caption)
 {
     if (!userName_) {
-        userName_ = new UserNameWindow(reportProblem_);
+        userName_ = new UserNameWindow(reportProblem_, owner_);
         connect(userName_, &UserNameWindow::nameConfirmed, this, &RecordWindows::confirmChampion);
     }
     bringForward(*userName_);
@@ -55,7 +55,7 @@ ScoreWindow* RecordWindows::showScoreWindow(bool loadFromFile)
         bringForward(*score_);
         return score_;
     }
-    score_ = new ScoreWindow(file_, reportProblem_);
+    score_ = new ScoreWindow(file_, reportProblem_, owner_);
     bringForward(*score_);
     if (loadFromFile)
         score_->load();

@@ -19,8 +19,10 @@ ScoreWindow::ScoreWindow(ScoreFile file, ProblemReporter reportProblem, QWidget*
     setFixedSize(312, 135);
     setFont(gothicFont(9));
 
-    Look::label(this, "Label1", QStringLiteral("このゲームではスコアの少ない方が高得点です。"), QRect(32, 16, 250, 12));
-    Look::label(this, "Label2", QStringLiteral("チャンピオン"), QRect(8, 52, 62, 12));  // the layout's top is 52.5
+    growToText(*Look::label(this, "Label1", QStringLiteral("このゲームではスコアの少ない方が高得点です。"),
+                            QRect(32, 16, 250, 12)));
+    QLabel* champion = Look::label(this, "Label2", QStringLiteral("チャンピオン"), QRect(8, 52, 62, 12));  // the layout's top is 52.5
+    growToText(*champion);
 
     const QColor paleYellow(0xFF, 0xFF, 0xC0);
     lblName_ = Look::valueLabel(this, "lblName", QStringLiteral("-"), QRect(72, 48, 137, 21), paleYellow,

@@ -71,14 +71,20 @@ QLabel* makeLabel(QWidget* parent, const LabelLook& look)
 } // namespace
 
 MainWindow::MainWindow(Devices devices, const Clock& clock, RandomSource& random, Shell& shell,
-                       const std::string& programDirectory, QWidget* parent)
+                       const std::string& dataDirectory, QWidget* parent)
+    : MainWindow(devices, clock, random, shell, dataDirectory, dataDirectory + "/score.dat", parent)
+{
+}
+
+MainWindow::MainWindow(Devices devices, const Clock& clock, RandomSource& random, Shell& shell,
+                       const std::string& dataDirectory, const std::string& recordPath, QWidget* parent)
     : QMainWindow(parent),
       clock_(clock),
       shell_(shell),
-      programDirectory_(programDirectory),
+      dataDirectory_(dataDirectory),
       sounds_(devices.mciStart, devices.mciKaiten, devices.mciBGM, devices.mciGoal),
-      scoreFile_(programDirectory + "/score.dat"),
-      recordWindows_(std::make_unique<RecordWindows>(scoreFile_.path())),
+      scoreFile_(recordPath),
+      recordWindows_(std::make_unique<RecordWindows>(scoreFile_.path(), this)),
       picABC_(loadArtwork(QStringLiteral("abc.png"), 957, 32)),
       picMask_(loadArtwork(QStringLiteral("mask.png"), 957, 32)),
       picLEDFront_(loadArtwork(QStringLiteral("led_front.png"), 8, 25)),
@@ -133,8 +139,7 @@ void MainWindow::buildClientArea()
     new ShapeWidget(QRect(80, 96, 137, 33), 5, std::nullopt, c);      // Shape2: the reel frame
     QLabel* label1 = makeLabel(c, {QRect(132, 130, 36, 11), QStringLiteral("？？？"), std::nullopt,
                                    Qt::AlignHCenter | Qt::AlignTop, gothicFont(8.25, true), false, QColor(0x0000FF)});
-    // Sized to its text: the stand-in font may need a pixel or two more than the original.
-    label1->resize(label1->size().expandedTo(label1->sizeHint()));
+    growToText(*label1);
     lblScore_ = makeLabel(c, {QRect(152, 176, 148, 25), QStringLiteral("0"), QColor(0xC0FFFF),
                               Qt::AlignRight | Qt::AlignVCenter, minchoFont(18, true)});
     lblMiss_ = makeLabel(c, {QRect(0, 176, 148, 25), QStringLiteral("0"), QColor(0xC0C0FF),
@@ -146,8 +151,8 @@ void MainWindow::buildClientArea()
     new ShapeWidget(QRect(232, 94, 57, 39), 2, std::nullopt, c);  // Shape3: frames the typed letter
     lblType_ = makeLabel(c, {QRect(232, 106, 57, 25), QString(), QColor(0xFFC0FF), Qt::AlignCenter,
                              gothicFont(20.25, true)});
-    makeLabel(c, {QRect(232, 94, 57, 12), QStringLiteral("Your type"), QColor(0xFFFFFF), Qt::AlignCenter,
-                  defaultFont});  // Label2
+    growToText(*makeLabel(c, {QRect(232, 94, 57, 12), QStringLiteral("Your type"), QColor(0xFFFFFF), Qt::AlignCenter,
+                              defaultFont}));  // Label2
     lblKaisu_ = makeLabel(c, {QRect(8, 104, 65, 17), QStringLiteral("Let's Start"), QColor(0xFFFFC0),
                               Qt::AlignCenter, defaultFont, true});
 
@@ -201,7 +206,7 @@ void MainWindow::buildMenu()
 
 void MainWindow::startUp()
 {
-    game_->startUp(programDirectory_);
+    game_->startUp(dataDirectory_);
 }
 
 void MainWindow::KeyClick(int keyCode)
@@ -291,7 +296,7 @@ void MainWindow::showVersion()
     // The game stands still while the version window is open; the marquee and title go on.
     reelPaused_ = true;
     reelTimer_.stop();
-    VersionWindow window(shell_);
+    VersionWindow window(shell_, this);
     window.exec();
     reelPaused_ = false;
     armReel();

@@ -3,6 +3,7 @@
 #include "record/ProblemReporter.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QRect>
@@ -32,14 +33,34 @@ struct ControlLayout {
     double pointSize;
     bool bold;
     QString text;
+    // Sized to its text: it stands where the layout puts it and is at least as large as the
+    // layout and as its whole text in the font actually used.
+    bool sizedToText = false;
 };
+
+inline void expectSizedToText(const QLabel& label, const QRect& layout)
+{
+    EXPECT_EQ(label.pos(), layout.topLeft()) << label.objectName().toStdString();
+    EXPECT_GE(label.width(), layout.width()) << label.objectName().toStdString();
+    EXPECT_GE(label.height(), layout.height()) << label.objectName().toStdString();
+    const QFontMetrics metrics(label.font());
+    EXPECT_GE(label.contentsRect().width(), metrics.horizontalAdvance(label.text()))
+        << label.objectName().toStdString() << " cuts off its text";
+    EXPECT_GE(label.contentsRect().height(), metrics.height()) << label.objectName().toStdString();
+}
 
 inline void expectLayout(const QWidget& window, const std::vector<ControlLayout>& controls)
 {
     for (const ControlLayout& c : controls) {
         const auto* control = window.findChild<QWidget*>(QString::fromLatin1(c.name));
         ASSERT_NE(control, nullptr) << c.name;
-        EXPECT_EQ(control->geometry(), c.geometry) << c.name;
+        if (c.sizedToText) {
+            const auto* label = qobject_cast<const QLabel*>(control);
+            ASSERT_NE(label, nullptr) << c.name;
+            expectSizedToText(*label, c.geometry);
+        } else {
+            EXPECT_EQ(control->geometry(), c.geometry) << c.name;
+        }
         EXPECT_DOUBLE_EQ(control->font().pointSizeF(), c.pointSize) << c.name;
         EXPECT_EQ(control->font().bold(), c.bold) << c.name;
         EXPECT_TRUE(control->font().families().contains(QStringLiteral("IPAPGothic"))) << c.name;

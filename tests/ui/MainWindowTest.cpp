@@ -79,7 +79,6 @@ TEST_F(MainWindowFixture, controlsStandWhereTheLayoutPutsThem)
         {window->label(MainLabel::Type), {232, 106, 57, 25}},
         {window->label(MainLabel::Miss), {0, 176, 148, 25}},
         {window->label(MainLabel::Score), {152, 176, 148, 25}},
-        {labelWithText("Your type"), {232, 94, 57, 12}},
         {labelWithText("MISS"), {0, 168, 148, 9}},
         {labelWithText("SCORE"), {152, 168, 148, 9}},
     };
@@ -87,12 +86,16 @@ TEST_F(MainWindowFixture, controlsStandWhereTheLayoutPutsThem)
         ASSERT_NE(c.widget, nullptr);
         EXPECT_EQ(c.widget->geometry(), c.geometry) << c.widget->metaObject()->className();
     }
-    // Sized to its text: it keeps its place and shows the whole text.
-    const QLabel* marker = labelWithText("？？？");
-    ASSERT_NE(marker, nullptr);
-    EXPECT_EQ(marker->pos(), QPoint(132, 130));
-    EXPECT_GE(marker->width(), marker->sizeHint().width());
-    EXPECT_GE(marker->height(), marker->sizeHint().height());
+    // Sized to their text: each keeps its place and shows its whole text.
+    for (const auto& [text, layout] : {std::pair{QStringLiteral("？？？"), QRect(132, 130, 36, 11)},
+                                       std::pair{QStringLiteral("Your type"), QRect(232, 94, 57, 12)}}) {
+        const QLabel* label = labelWithText(text);
+        ASSERT_NE(label, nullptr) << text.toStdString();
+        EXPECT_EQ(label->pos(), layout.topLeft()) << text.toStdString();
+        EXPECT_GE(label->width(), std::max(layout.width(), QFontMetrics(label->font()).horizontalAdvance(text)))
+            << text.toStdString();
+        EXPECT_GE(label->height(), std::max(layout.height(), QFontMetrics(label->font()).height())) << text.toStdString();
+    }
     EXPECT_EQ(caption(MainLabel::Kaisu), "Let's Start");
     EXPECT_EQ(window->startButton()->text(), "Start (Enter)");
 
