@@ -24,7 +24,7 @@ foreach(pixels 16 32 48 64 128 256)
 endforeach()
 
 # Debian wants its own copyright file and a compressed manual page.
-install(FILES dist/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES dist/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zumikko)
 set(manual_page ${PROJECT_BINARY_DIR}/dist/zumikko.6.gz)
 add_custom_command(OUTPUT ${manual_page}
     COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/dist/zumikko.6 > ${manual_page}
@@ -36,7 +36,7 @@ add_custom_command(OUTPUT ${debian_changelog}
     COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/dist/changelog > ${debian_changelog}
     DEPENDS dist/changelog VERBATIM)
 add_custom_target(zumikko_changelog ALL DEPENDS ${debian_changelog})
-install(FILES ${debian_changelog} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${debian_changelog} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zumikko)
 
 set(CPACK_PACKAGE_NAME zumikko)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -1,5 +1,6 @@
 #include "record/RecordWindows.h"
 
+#include "platform/TransientParent.h"
 #include "record/ProblemBox.h"
 
 #include <QLabel>
@@ -41,7 +42,8 @@ void RecordWindows::showScore()
 void RecordWindows::showChampionEntry(const QString& scoreText, const QString& caption)
 {
     if (!userName_) {
-        userName_ = new UserNameWindow(reportProblem_, owner_);
+        userName_ = new UserNameWindow(reportProblem_);
+        setTransientParent(*userName_, owner_);
         connect(userName_, &UserNameWindow::nameConfirmed, this, &RecordWindows::confirmChampion);
     }
     bringForward(*userName_);
@@ -55,7 +57,8 @@ ScoreWindow* RecordWindows::showScoreWindow(bool loadFromFile)
         bringForward(*score_);
         return score_;
     }
-    score_ = new ScoreWindow(file_, reportProblem_, owner_);
+    score_ = new ScoreWindow(file_, reportProblem_);
+    setTransientParent(*score_, owner_);
     bringForward(*score_);
     if (loadFromFile)
         score_->load();

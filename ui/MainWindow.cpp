@@ -3,6 +3,7 @@
 #include "platform/Blit.h"
 #include "platform/SurfaceImage.h"
 #include "platform/SurfaceWidget.h"
+#include "platform/TransientParent.h"
 #include "record/RecordWindows.h"
 #include "platform/Fonts.h"
 #include "ui/ShapeWidget.h"
@@ -296,7 +297,8 @@ void MainWindow::showVersion()
     // The game stands still while the version window is open; the marquee and title go on.
     reelPaused_ = true;
     reelTimer_.stop();
-    VersionWindow window(shell_, this);
+    VersionWindow window(shell_);
+    setTransientParent(window, this);
     window.exec();
     reelPaused_ = false;
     armReel();
