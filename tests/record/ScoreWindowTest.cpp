@@ -42,6 +42,7 @@ TEST_F(ScoreWindowTest, placesEveryControlAsTheLayoutTableSays)
         {"lblScore", {208, 48, 97, 21}, 12, false, "0"},
         {"cmdClose", {112, 96, 89, 25}, 9, false, ""},
     });
+    expectHeadingsClear(*window, {{"Label2", "lblName"}});
     EXPECT_EQ(window->cmdClose()->text(), "OK");
     EXPECT_TRUE(window->cmdClose()->isDefault());
 

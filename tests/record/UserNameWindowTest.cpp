@@ -38,6 +38,7 @@ TEST_F(UserNameWindowTest, placesEveryControlAsTheLayoutTableSays)
         {"lblScore", {104, 88, 185, 22}, 11.25, true, ""},
         {"cmdOK", {108, 136, 81, 25}, 9, false, ""},
     });
+    expectHeadingsClear(*window, {{"Label1", "txtName"}, {"Label3", "lblScore"}});
     EXPECT_TRUE(window->findChild<QLabel*>("lblMessage")->wordWrap());
     EXPECT_TRUE(window->txtName()->text().isEmpty());
     EXPECT_TRUE(window->txtName()->testAttribute(Qt::WA_InputMethodEnabled));
