@@ -13,10 +13,12 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -229,6 +231,31 @@ TEST_F(MainWindowFixture, closingTheWindowClosesTheFourDevicesInOrder)
 {
     window->quitAction()->trigger();
     EXPECT_EQ(log, (std::vector<std::string>{"kaiten Close", "start Close", "bgm Close", "goal Close"}));
+}
+
+// So that a compositor (Wayland has no other hint) places them over the game.
+TEST_F(MainWindowFixture, theBestScoreAndVersionWindowsStandOverTheMainWindow)
+{
+    window->scoreAction()->trigger();
+    QPointer<ScoreWindow> score = window->recordWindows().scoreWindow();
+    ASSERT_NE(score, nullptr);
+    ASSERT_NE(score->windowHandle(), nullptr);
+    EXPECT_EQ(score->windowHandle()->transientParent(), window->windowHandle());
+    score->close();
+
+    QWindow* versionOwner = nullptr;
+    bool versionShown = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* version = QApplication::activeModalWidget();
+        versionShown = version != nullptr;
+        if (version == nullptr)
+            return;
+        versionOwner = version->windowHandle()->transientParent();
+        version->close();
+    });
+    window->versionAction()->trigger();
+    EXPECT_TRUE(versionShown);
+    EXPECT_EQ(versionOwner, window->windowHandle());
 }
 
 } // namespace
