@@ -245,14 +245,18 @@ TEST_F(MainWindowFixture, theBestScoreAndVersionWindowsStandOverTheMainWindow)
 
     QWindow* versionOwner = nullptr;
     bool versionShown = false;
-    QTimer::singleShot(0, [&] {
+    // Looks for the modal window until it is there, then closes it.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
         QWidget* version = QApplication::activeModalWidget();
-        versionShown = version != nullptr;
         if (version == nullptr)
             return;
+        versionShown = true;
         versionOwner = version->windowHandle()->transientParent();
+        closer.stop();
         version->close();
     });
+    closer.start(10);
     window->versionAction()->trigger();
     EXPECT_TRUE(versionShown);
     EXPECT_EQ(versionOwner, window->windowHandle());
