@@ -211,12 +211,9 @@ TEST_F(MainWindowFixture, whileTheVersionWindowIsOpenTheReelStandsAndTheMarqueeM
     QTRY_VERIFY(window->reelTimerActive());
     bool reelStood = false;
     bool marqueeMoved = false;
-    QWindow* versionOwner = nullptr;
     QTimer::singleShot(100, [&] {
         QWidget* version = QApplication::activeModalWidget();
         ASSERT_NE(version, nullptr);
-        // Over the main window, so that a compositor places it there.
-        versionOwner = version->windowHandle()->transientParent();
         const auto offset = window->game().state().intReelX;
         const Surface bar = window->ledBar()->surface();
         QTest::qWait(300);
@@ -227,7 +224,6 @@ TEST_F(MainWindowFixture, whileTheVersionWindowIsOpenTheReelStandsAndTheMarqueeM
     window->versionAction()->trigger();  // modal: returns when the window above closes it
     EXPECT_TRUE(reelStood);
     EXPECT_TRUE(marqueeMoved);
-    EXPECT_EQ(versionOwner, window->windowHandle());
     EXPECT_TRUE(window->reelTimerActive()) << "the game goes on where it was";
 }
 
