@@ -6,6 +6,7 @@
 #include "platform/SdlAudioSystem.h"
 #include "platform/SdlMediaDevice.h"
 #include "platform/SteadyClock.h"
+#include "platform/TerminationSignals.h"
 #include "platform/Fonts.h"
 #include "record/ProblemBox.h"
 #include "record/RecordLocation.h"
@@ -20,6 +21,9 @@ int main(int argc, char** argv)
 {
     Q_INIT_RESOURCE(artwork);
     GuardedApplication app(argc, argv);
+    // Before anything that can take long or open a box, so that an ending session always ends
+    // the program cleanly.
+    TerminationSignals terminationSignals;
     try {
         QApplication::setApplicationName(QStringLiteral("Zumikko"));
         QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
@@ -45,12 +49,15 @@ int main(int argc, char** argv)
 
         MainWindow frmMain({mciStart, mciKaiten, mciBGM, mciGoal}, clock, random, shell, dataDirectory,
                            record.path());
+        QObject::connect(&terminationSignals, &TerminationSignals::received, &frmMain, &MainWindow::endProgram);
         frmMain.show();
         // A message box at start-up must find the main window on screen to stand over it.
         new FirstExposure(frmMain, [&frmMain, &record] {
             if (!record.problem().empty())
                 showProblemBox(&frmMain, QString::fromStdString(record.problem()));
-            frmMain.startUp();
+            // A signal that came while that message was open has already ended the program.
+            if (!frmMain.ended())
+                frmMain.startUp();
         });
         return QApplication::exec();
     } catch (const std::exception& error) {

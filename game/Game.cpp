@@ -4,6 +4,7 @@ Game::Game(GameView& view, SoundCues& sounds, const Clock& clock, RandomSource& 
            const ScoreFile& scoreFile, Surfaces surfaces)
     : view_(view),
       sounds_(sounds),
+      scoreFile_(scoreFile),
       reel_(state_, surfaces.picMain, surfaces.picABC, surfaces.picMask, random, clock, view),
       loader_(state_, scoreFile, view),
       end_(state_, view, sounds, loader_),
@@ -15,6 +16,7 @@ void Game::startUp(const std::string& programDirectory)
 {
     sounds_.open(programDirectory);
     loader_.LoadBestScore();
+    scoreFile_.removeLeftoverTemporaries();
 }
 
 void Game::start()

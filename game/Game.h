@@ -27,7 +27,8 @@ public:
     Game(GameView& view, SoundCues& sounds, const Clock& clock, RandomSource& random,
          const ScoreFile& scoreFile, Surfaces surfaces);
 
-    // Start-up after the window is shown: opens the sound devices and reads the record.
+    // Start-up after the window is shown: opens the sound devices, reads the record and clears
+    // away the temporary files of saves that were killed halfway.
     void startUp(const std::string& programDirectory);
     // The start button: a fresh game, the reel going on from where it stands.
     void start();
@@ -43,6 +44,7 @@ private:
     GameState state_;
     GameView& view_;
     SoundCues& sounds_;
+    const ScoreFile& scoreFile_;
     Reel reel_;
     ScoreLoader loader_;
     EndOfGame end_;

@@ -1,6 +1,6 @@
 #include "platform/GuardedApplication.h"
 
-#include <QMessageBox>
+#include "platform/PlainMessageBox.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,7 +26,6 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event)
 void GuardedApplication::reportFatal(const QString& what)
 {
     std::fprintf(stderr, "zumikko: %s\n", what.toLocal8Bit().constData());
-    QMessageBox::critical(nullptr, QStringLiteral("Zumikko"),
-                          QStringLiteral("エラーが発生したため終了します。\n") + what);
+    PlainMessageBox::showFatal(QStringLiteral("エラーが発生したため終了します。\n") + what);
     std::_Exit(EXIT_FAILURE);
 }

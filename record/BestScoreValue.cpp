@@ -57,6 +57,8 @@ std::variant<std::int32_t, BestScoreProblem> parseBestScore(std::string_view tex
     const std::int64_t value = negative ? -magnitude : magnitude;
     if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
         return BestScoreProblem::OutOfRange;
+    if (value < 0)
+        return BestScoreProblem::Negative;
     return static_cast<std::int32_t>(value);
 }
 

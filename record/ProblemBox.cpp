@@ -1,10 +1,8 @@
 #include "record/ProblemBox.h"
 
-#include <QMessageBox>
+#include "platform/PlainMessageBox.h"
 
 void showProblemBox(QWidget* parent, const QString& message)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Zumikko"), message, QMessageBox::Ok, parent);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    PlainMessageBox::show(parent, message);
 }

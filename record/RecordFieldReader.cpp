@@ -22,6 +22,7 @@ std::optional<std::string_view> RecordFieldReader::next()
 
     if (position_ < bytes_.size() && bytes_[position_] == '"') {
         const std::size_t start = position_ + 1;
+        valueOffset_ = start;
         const std::size_t close = bytes_.find('"', start);
         const std::size_t end = close == std::string_view::npos ? bytes_.size() : close;
         position_ = close == std::string_view::npos ? bytes_.size() : close + 1;
@@ -32,6 +33,7 @@ std::optional<std::string_view> RecordFieldReader::next()
     }
 
     const std::size_t start = position_;
+    valueOffset_ = start;
     while (position_ < bytes_.size() && bytes_[position_] != ',' && !isLineEnd(bytes_[position_]))
         ++position_;
     const std::string_view field = bytes_.substr(start, position_ - start);
@@ -47,4 +49,14 @@ void RecordFieldReader::skipDelimiter()
     if (bytes_[position_] == '\r' && position_ + 1 < bytes_.size() && bytes_[position_ + 1] == '\n')
         ++position_;
     ++position_;
+}
+
+int RecordFieldReader::valueLine() const
+{
+    int line = 1;
+    for (std::size_t i = 0; i < valueOffset_ && i < bytes_.size(); ++i) {
+        if (bytes_[i] == '\n' || (bytes_[i] == '\r' && (i + 1 >= bytes_.size() || bytes_[i + 1] != '\n')))
+            ++line;
+    }
+    return line;
 }

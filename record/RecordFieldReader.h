@@ -17,9 +17,15 @@ public:
 
     std::optional<std::string_view> next();
 
+    // The offset in the bytes where the value last returned by next() begins, and the line
+    // (from 1) it stands on; CR LF, a lone CR and a lone LF each end a line.
+    std::size_t valueOffset() const { return valueOffset_; }
+    int valueLine() const;
+
 private:
     void skipDelimiter();
 
     std::string_view bytes_;
     std::size_t position_ = 0;
+    std::size_t valueOffset_ = 0;
 };

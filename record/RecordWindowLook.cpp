@@ -7,6 +7,7 @@
 QLabel* RecordWindowLook::label(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
 {
     auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(geometry);
     return label;
@@ -16,7 +17,6 @@ QLabel* RecordWindowLook::valueLabel(QWidget* parent, const char* name, const QS
                                      const QColor& background, Qt::Alignment alignment, const QFont& font)
 {
     QLabel* value = label(parent, name, text, geometry);
-    value->setTextFormat(Qt::PlainText);
     value->setFrameStyle(QFrame::Box | QFrame::Plain);
     value->setLineWidth(1);
     value->setAlignment(alignment | Qt::AlignVCenter);

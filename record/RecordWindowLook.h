@@ -16,8 +16,8 @@ struct RecordWindowLook {
 
     static QLabel* label(QWidget* parent, const char* name, const QString& text, const QRect& geometry);
 
-    // A label that shows a value: a single black border, a filled background, and the text
-    // exactly as given (a name such as <b>x</b> is not rich text).
+    // Labels show their text exactly as given (a name such as <b>x</b> is not rich text).
+    // A value label adds a single black border and a filled background.
     static QLabel* valueLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
                               const QColor& background, Qt::Alignment alignment, const QFont& font);
 

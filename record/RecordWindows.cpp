@@ -69,5 +69,15 @@ void RecordWindows::confirmChampion(const QString& name, const QString& score)
 {
     // The new record replaces whatever the window would read from the file, so the file is not
     // read here: a damaged one would only be reported to be overwritten a moment later.
-    showScoreWindow(false)->setRecord(name, score);
+    showScoreWindow(false)->showNewRecord(name, score);
+}
+
+QWidget* RecordWindows::windowWithUnsavedRecord() const
+{
+    // The name-entry window only ever holds a new record.
+    if (userName_)
+        return userName_;
+    if (score_ && score_->holdsUnsavedRecord())
+        return score_;
+    return nullptr;
 }

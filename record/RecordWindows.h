@@ -32,6 +32,9 @@ public:
     // typed so far, and shows the score and caption in it.
     void showChampionEntry(const QString& scoreText, const QString& caption);
 
+    // The open window that holds a new record not yet in the file, or nullptr.
+    QWidget* windowWithUnsavedRecord() const;
+
     UserNameWindow* userNameWindow() const { return userName_; }
     ScoreWindow* scoreWindow() const { return score_; }
 

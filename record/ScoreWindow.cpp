@@ -1,8 +1,10 @@
 #include "record/ScoreWindow.h"
 
 #include "platform/Fonts.h"
+#include "platform/PlainMessageBox.h"
 #include "record/RecordWindowLook.h"
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -68,6 +70,23 @@ void ScoreWindow::setRecord(const QString& name, const QString& score)
     holdsRecord_ = true;
 }
 
+void ScoreWindow::showNewRecord(const QString& name, const QString& score)
+{
+    setRecord(name, score);
+    unsaved_ = true;
+}
+
+void ScoreWindow::closeEvent(QCloseEvent* event)
+{
+    if (unsaved_
+        && !PlainMessageBox::ask(this, QStringLiteral("新しい記録はまだ保存されていません。\n"
+                                                      "このウィンドウを閉じると、この記録は失われます。閉じますか？"))) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
 void ScoreWindow::keyPressEvent(QKeyEvent* event)
 {
     // Escape would close the window like its close box; the layout has no such key.
@@ -84,10 +103,12 @@ void ScoreWindow::cmdCloseClicked()
         const std::optional<std::string> problem =
             file_.write({lblName_->text().toStdString(), lblScore_->text().toStdString()});
         if (problem) {
-            // The window stays open with the record, so the player can try OK again.
+            // The window stays open with the record, so the player can try OK again. This is
+            // also where a better record saved meanwhile by another copy is reported.
             reportProblem_(this, QString::fromStdString(*problem));
             return;
         }
     }
+    unsaved_ = false;
     close();
 }

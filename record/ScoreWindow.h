@@ -21,12 +21,17 @@ public:
 
     void setRecord(const QString& name, const QString& score);
 
+    // A record that is not in the file yet: closing the window without OK asks first.
+    void showNewRecord(const QString& name, const QString& score);
+    bool holdsUnsavedRecord() const { return unsaved_; }
+
     QLabel* lblName() const { return lblName_; }
     QLabel* lblScore() const { return lblScore_; }
     QPushButton* cmdClose() const { return cmdClose_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void cmdCloseClicked();
@@ -34,6 +39,7 @@ private:
     ScoreFile file_;
     ProblemReporter reportProblem_;
     bool holdsRecord_ = true;
+    bool unsaved_ = false;
     QLabel* lblName_ = nullptr;
     QLabel* lblScore_ = nullptr;
     QPushButton* cmdClose_ = nullptr;

@@ -12,4 +12,8 @@ class ShiftJisCodec {
 public:
     static std::optional<std::string> encode(std::string_view utf8);
     static std::optional<std::string> decode(std::string_view cp932);
+
+    // Where decoding cp932 fails: the offset of the first byte that does not begin a CP932
+    // character, or of a character cut off at the end. nullopt when all of it decodes.
+    static std::optional<std::size_t> firstUndecodable(std::string_view cp932);
 };

@@ -1,10 +1,12 @@
 #include "record/UserNameWindow.h"
 
 #include "platform/Fonts.h"
+#include "platform/PlainMessageBox.h"
 #include "record/CharacterList.h"
 #include "record/RecordWindowLook.h"
 #include "record/ScoreFile.h"
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,6 +66,17 @@ void UserNameWindow::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
+void UserNameWindow::closeEvent(QCloseEvent* event)
+{
+    if (!confirmed_
+        && !PlainMessageBox::ask(this, QStringLiteral("新しい記録はまだ保存されていません。\n"
+                                                      "このウィンドウを閉じると、この記録は失われます。閉じますか？"))) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
 void UserNameWindow::cmdOKClicked()
 {
     const QString name = txtName_->text();
@@ -74,6 +87,7 @@ void UserNameWindow::cmdOKClicked()
         txtName_->setFocus();
         return;
     }
+    confirmed_ = true;
     emit nameConfirmed(name, lblScore_->text());
     close();
 }

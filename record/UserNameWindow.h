@@ -9,7 +9,8 @@ class QLineEdit;
 class QPushButton;
 
 // frmUserName: asks a new champion for a name. OK with a name the score file can hold sends
-// the name and score on and closes the window; closing it any other way drops the record.
+// the name and score on and closes the window; closing it any other way would drop the record,
+// so the player is asked first.
 class UserNameWindow : public QDialog {
     Q_OBJECT
 public:
@@ -24,11 +25,13 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void cmdOKClicked();
 
     ProblemReporter reportProblem_;
+    bool confirmed_ = false;
     QLineEdit* txtName_ = nullptr;
     QLabel* lblScore_ = nullptr;
     QPushButton* cmdOK_ = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/MainWindow.h"
 
 #include "platform/Blit.h"
+#include "platform/PlainMessageBox.h"
 #include "platform/SurfaceImage.h"
 #include "platform/SurfaceWidget.h"
 #include "platform/TransientParent.h"
@@ -15,10 +16,13 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+
+#ifdef ZUMIKKO_REACTION_PROBE
+#include <cstdio>
+#endif
 
 namespace {
 
@@ -48,6 +52,7 @@ struct LabelLook {
 QLabel* makeLabel(QWidget* parent, const LabelLook& look)
 {
     auto* label = new QLabel(look.caption, parent);
+    label->setTextFormat(Qt::PlainText);
     label->setGeometry(look.geometry);
     label->setAlignment(look.alignment);
     label->setFocusPolicy(Qt::NoFocus);
@@ -245,16 +250,34 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // Unload: close the devices and end at once; the unload is never cancelled.
+    // A new record that has not been stored yet would be lost without a trace: ask first, over
+    // the window that holds it.
     if (!closing_) {
-        closing_ = true;
-        reelTimer_.stop();
-        timLED_.stop();
-        timTitle_.stop();
-        sounds_.close();
-        QApplication::exit(0);
+        if (QWidget* unsaved = recordWindows_->windowWithUnsavedRecord()) {
+            unsaved->raise();
+            unsaved->activateWindow();
+            if (!PlainMessageBox::ask(unsaved, QStringLiteral("新しい記録はまだ保存されていません。\n"
+                                                             "終了すると、この記録は失われます。終了しますか？"))) {
+                event->ignore();
+                return;
+            }
+        }
+        endProgram();
     }
     event->accept();
+}
+
+void MainWindow::endProgram()
+{
+    // Unload: close the devices and end at once.
+    if (closing_)
+        return;
+    closing_ = true;
+    reelTimer_.stop();
+    timLED_.stop();
+    timTitle_.stop();
+    sounds_.close();
+    QApplication::exit(0);
 }
 
 void MainWindow::startGame()
@@ -328,6 +351,12 @@ std::string MainWindow::caption(MainLabel which) const
 void MainWindow::setCaption(MainLabel which, const std::string& text)
 {
     label(which)->setText(toQString(text));
+#ifdef ZUMIKKO_REACTION_PROBE
+    // Test-only build for bench/reaction_accuracy: the counters it compares, never the typed letter.
+    if (which != MainLabel::Type)
+        std::fprintf(stderr, "zumikko-probe %s %s\n",
+                     which == MainLabel::Score ? "score" : which == MainLabel::Miss ? "miss" : "kaisu", text.c_str());
+#endif
 }
 
 void MainWindow::reelChanged()
@@ -342,8 +371,7 @@ void MainWindow::presentReelNow()
 
 void MainWindow::showScoreMessage(const std::string& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Zumikko"), toQString(text), QMessageBox::Ok, this);
-    box.exec();
+    PlainMessageBox::show(this, toQString(text));
 }
 
 void MainWindow::openChampionEntry(const std::string& score, const std::string& caption)
@@ -353,6 +381,5 @@ void MainWindow::openChampionEntry(const std::string& score, const std::string& 
 
 void MainWindow::reportProblem(const std::string& message)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Zumikko"), toQString(message), QMessageBox::Ok, this);
-    box.exec();
+    PlainMessageBox::show(this, toQString(message));
 }

@@ -47,6 +47,11 @@ public:
     // After the window is shown: opens the sound devices and reads the record.
     void startUp();
 
+    // Ends the program as its quit command does, without asking: closes the sound devices and
+    // leaves the event loop with status 0. For a session that ends (SIGTERM, SIGHUP).
+    void endProgram();
+    bool ended() const { return closing_; }
+
     // Judges one key press; `keyCode` is 65-90 for the letters A-Z.
     void KeyClick(int keyCode);
 

@@ -101,6 +101,7 @@ VersionWindow::VersionWindow(Shell& shell, QWidget* parent)
 QLabel* VersionWindow::addLabel(QWidget* frame, const char* name, const QString& text, int x, int y)
 {
     auto* label = new QLabel(text, frame);
+    label->setTextFormat(Qt::PlainText);
     label->setObjectName(QString::fromLatin1(name));
     label->move(QPoint(x, y) - kFrameOrigin);
     label->adjustSize();

@@ -73,15 +73,20 @@ TEST_F(EndOfGameFixture, theRecordIsReadAgainAtTheEndOfEveryGame)
 
 TEST_F(EndOfGameFixture, aDamagedRecordIsReportedAndCountsAsNoRecord)
 {
-    writeRecord(record("abc"));
-    finishGameWithScore(4970);
-    ASSERT_EQ(view.events.size(), 2u);
-    EXPECT_EQ(view.events[0].rfind("problem ", 0), 0u);
-    EXPECT_NE(view.events[0].find(scoreFile.path()), std::string::npos) << "the message names the file";
-    EXPECT_EQ(view.events[1].rfind("champion 4970", 0), 0u);
-    std::ifstream file(scoreFile.path(), std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(bytes, record("abc")) << "reading never touches the file";
+    // A negative best is damage too: since lower is better, no game could ever beat it.
+    for (const std::string stored : {"abc", "-5", "-1"}) {
+        writeRecord(record(stored));
+        view.events.clear();
+        finishGameWithScore(4970);
+        ASSERT_EQ(view.events.size(), 2u) << stored;
+        EXPECT_EQ(view.events[0].rfind("problem ", 0), 0u);
+        EXPECT_NE(view.events[0].find(scoreFile.path()), std::string::npos) << "the message names the file";
+        EXPECT_NE(view.events[0].find("「" + stored + "」"), std::string::npos) << view.events[0];
+        EXPECT_EQ(view.events[1].rfind("champion 4970", 0), 0u) << stored;
+        std::ifstream file(scoreFile.path(), std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(bytes, record(stored)) << "reading never touches the file";
+    }
 }
 
 } // namespace

@@ -15,7 +15,6 @@ TEST(BestScoreValue, readsDecimalTextAndRoundsHalvesToTheEvenNeighbour)
     };
     const Case cases[] = {
         {"4970", 4970},
-        {"-3", -3},
         {" 42", 42},
         {"42\t ", 42},
         {"+7", 7},
@@ -25,20 +24,18 @@ TEST(BestScoreValue, readsDecimalTextAndRoundsHalvesToTheEvenNeighbour)
         {"0.5", 0},
         {"2.5000", 2},
         {"2.5001", 3},
-        {"-2.5", -2},
-        {"-3.5", -4},
         {"5.", 5},
         {".5", 0},
+        {"-0", 0},
+        {"-0.5", 0},
         {"2147483647", std::numeric_limits<std::int32_t>::max()},
         {"2147483647.4", std::numeric_limits<std::int32_t>::max()},
-        {"-2147483648", std::numeric_limits<std::int32_t>::min()},
-        {"-2147483648.5", std::numeric_limits<std::int32_t>::min()},
     };
     for (const Case& c : cases)
         EXPECT_EQ(bestScoreValue(c.text), c.expected) << '"' << c.text << '"';
 }
 
-TEST(BestScoreValue, tellsEmptyTextFromNonNumbersAndFromNumbersBeyondThirtyTwoBits)
+TEST(BestScoreValue, tellsEmptyTextFromNonNumbersFromNumbersBeyondThirtyTwoBitsAndFromNegatives)
 {
     struct Case {
         const char* text;
@@ -60,6 +57,12 @@ TEST(BestScoreValue, tellsEmptyTextFromNonNumbersAndFromNumbersBeyondThirtyTwoBi
         {"2147483647.5", BestScoreProblem::OutOfRange},
         {"-2147483648.6", BestScoreProblem::OutOfRange},
         {"123456789012345678901234567890", BestScoreProblem::OutOfRange},
+        // Lower is better, so a stored negative score could never be beaten: it is damage.
+        {"-3", BestScoreProblem::Negative},
+        {"-5", BestScoreProblem::Negative},
+        {"-2.5", BestScoreProblem::Negative},
+        {"-0.6", BestScoreProblem::Negative},
+        {"-2147483648", BestScoreProblem::Negative},
     };
     for (const Case& c : cases) {
         const auto parsed = parseBestScore(c.text);

@@ -2,10 +2,14 @@
 
 #include "record/ProblemReporter.h"
 
+#include <QApplication>
 #include <QFont>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QRect>
 #include <QScreen>
 #include <QString>
@@ -15,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 // Collects what the windows would have shown in a message box.
@@ -119,4 +124,60 @@ inline void typeText(QWidget* window, const char* text)
 {
     for (; *text != '\0'; ++text)
         QTest::keyClick(window->windowHandle(), *text);
+}
+
+// Answers the next message box the program shows modally. The box runs its own event loop, so the
+// answer has to come from inside it: a timer looks for the box until it is up, notes what it
+// says, and then `answer` presses a key or a button on it.
+class ModalBoxAnswerer {
+public:
+    explicit ModalBoxAnswerer(std::function<void(QMessageBox&)> answer)
+        : answer_(std::move(answer))
+    {
+        timer_.setInterval(5);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr || !box->isVisible())
+                return;
+            timer_.stop();
+            shown = true;
+            text = box->text();
+            textFormat = box->textFormat();
+            parent = box->parentWidget();
+            if (box->defaultButton() != nullptr)
+                defaultButton = box->defaultButton()->text();
+            for (QAbstractButton* button : box->buttons())
+                buttons.push_back(button->text());
+            answer_(*box);
+        });
+        timer_.start();
+    }
+
+    static std::function<void(QMessageBox&)> key(Qt::Key key)
+    {
+        return [key](QMessageBox& box) { QTest::keyClick(&box, key); };
+    }
+    static std::function<void(QMessageBox&)> click(const char* buttonName)
+    {
+        return [buttonName](QMessageBox& box) {
+            QTest::mouseClick(box.findChild<QPushButton*>(QString::fromLatin1(buttonName)), Qt::LeftButton);
+        };
+    }
+
+    bool shown = false;
+    QString text;
+    Qt::TextFormat textFormat = Qt::AutoText;
+    QWidget* parent = nullptr;
+    QString defaultButton;
+    std::vector<QString> buttons;
+
+private:
+    std::function<void(QMessageBox&)> answer_;
+    QTimer timer_;
+};
+
+// As the close box in the title bar does: the window system asks the window to close.
+inline void closeFromTitleBar(QWidget* window)
+{
+    window->windowHandle()->close();
 }

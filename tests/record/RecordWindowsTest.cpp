@@ -8,6 +8,7 @@
 #include <QWindow>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -98,16 +99,102 @@ TEST_F(RecordWindowsTest, closingEitherWindowFromItsTitleBarStoresNothing)
 {
     scratch.put("\"abc\",\"1234\"");
     const QPointer<ScoreWindow> score = openScoreFromMenu();
-    score->close();
-    EXPECT_TRUE(gone(score));
+    {
+        // The stored record is not lost by closing: no question.
+        const ModalBoxAnswerer answerer(ModalBoxAnswerer::key(Qt::Key_Return));
+        closeFromTitleBar(score);
+        EXPECT_TRUE(gone(score));
+        EXPECT_FALSE(answerer.shown);
+    }
 
     const QPointer<UserNameWindow> entry = enterChampion("4970");
     typeText(entry, "new");
-    entry->close();
+    const ModalBoxAnswerer answerer(ModalBoxAnswerer::click("yes"));
+    closeFromTitleBar(entry);
+    EXPECT_TRUE(answerer.shown);
     EXPECT_TRUE(gone(entry));
     EXPECT_EQ(windows->scoreWindow(), nullptr);
 
     EXPECT_EQ(scratch.bytes(), "\"abc\",\"1234\"");
+}
+
+// Closing by mistake must not throw a new record away: the window asks, and anything but "はい"
+// (Enter on the default, Escape, "いいえ") keeps it open with the record.
+TEST_F(RecordWindowsTest, aWindowHoldingANewRecordAsksBeforeClosingAndKeepsItUnlessTheAnswerIsYes)
+{
+    const QString question = QStringLiteral("新しい記録はまだ保存されていません。\n"
+                                            "このウィンドウを閉じると、この記録は失われます。閉じますか？");
+    enum class Holder { NameEntry, ScoreWindow, ScoreWindowFromMenuGivenANewRecord };
+    struct Case {
+        Holder holder;
+        std::function<void(QMessageBox&)> answer;
+        bool closes;
+    };
+    const Case cases[] = {
+        {Holder::NameEntry, ModalBoxAnswerer::key(Qt::Key_Return), false},
+        {Holder::NameEntry, ModalBoxAnswerer::key(Qt::Key_Escape), false},
+        {Holder::NameEntry, ModalBoxAnswerer::click("no"), false},
+        {Holder::NameEntry, ModalBoxAnswerer::click("yes"), true},
+        {Holder::ScoreWindow, ModalBoxAnswerer::key(Qt::Key_Return), false},
+        {Holder::ScoreWindow, ModalBoxAnswerer::key(Qt::Key_Escape), false},
+        {Holder::ScoreWindow, ModalBoxAnswerer::click("yes"), true},
+        {Holder::ScoreWindowFromMenuGivenANewRecord, ModalBoxAnswerer::click("no"), false},
+        {Holder::ScoreWindowFromMenuGivenANewRecord, ModalBoxAnswerer::click("yes"), true},
+    };
+    for (const Case& c : cases) {
+        windows = std::make_unique<RecordWindows>(scratch.scoreFile());
+        windows->setProblemReporter(problems.reporter());
+        if (c.holder == Holder::ScoreWindowFromMenuGivenANewRecord)
+            openScoreFromMenu();
+        QPointer<QWidget> holder = enterChampion("4970");
+        typeText(holder, "abc");
+        if (c.holder != Holder::NameEntry) {
+            pressKey(holder, Qt::Key_Return);
+            holder = windows->scoreWindow();
+            ASSERT_NE(holder, nullptr);
+        }
+
+        const ModalBoxAnswerer answerer(c.answer);
+        closeFromTitleBar(holder);
+        ASSERT_TRUE(answerer.shown);
+        EXPECT_EQ(answerer.text, question);
+        EXPECT_EQ(answerer.textFormat, Qt::PlainText);
+        EXPECT_EQ(answerer.parent, holder.data());
+        EXPECT_EQ(answerer.buttons, (std::vector<QString>{"はい", "いいえ"}));
+        EXPECT_EQ(answerer.defaultButton, "いいえ");
+        if (c.closes) {
+            EXPECT_TRUE(gone(holder));
+        } else {
+            ASSERT_FALSE(holder.isNull());
+            EXPECT_TRUE(holder->isVisible());
+            EXPECT_EQ(windows->windowWithUnsavedRecord(), holder.data());
+        }
+        EXPECT_EQ(scratch.bytes(), "\"old\"\r\n\"5000\"\r\n");
+    }
+    EXPECT_TRUE(problems.messages.empty());
+}
+
+// Another copy of the game in the same folder stored a better record while this window waited.
+TEST_F(RecordWindowsTest, aBetterRecordStoredMeanwhileIsNotOverwrittenAndTheWindowKeepsItsRecord)
+{
+    const QPointer<UserNameWindow> entry = enterChampion("4970");
+    typeText(entry, "abc");
+    pressKey(entry, Qt::Key_Return);
+    const QPointer<ScoreWindow> score = windows->scoreWindow();
+    ASSERT_NE(score, nullptr);
+
+    ASSERT_EQ(ScoreFile(scratch.scoreFile()).write({"other", "3000"}), std::nullopt);
+    pressKey(score, Qt::Key_Return);
+
+    ASSERT_EQ(problems.messages.size(), 1u);
+    EXPECT_EQ(problems.messages.front(), QString::fromStdString(scratch.scoreFile())
+                                             + " には、この記録より良い記録（other　3000）が後から保存されています。"
+                                               "この記録は保存しません。");
+    ASSERT_FALSE(score.isNull());
+    EXPECT_TRUE(score->isVisible());
+    EXPECT_EQ(score->lblName()->text(), "abc");
+    EXPECT_EQ(score->lblScore()->text(), "4970");
+    EXPECT_EQ(scratch.bytes(), "\"other\"\r\n\"3000\"\r\n");
 }
 
 TEST_F(RecordWindowsTest, theMenuBringsAnOpenScoreWindowForwardAsItIs)

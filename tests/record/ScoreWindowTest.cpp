@@ -70,7 +70,9 @@ TEST_F(ScoreWindowTest, loadShowsTheRecordOnFileOrKeepsThePlaceholdersAndReports
         {"\"\x96\xBC\x91\x4F\",\"4970\"", "名前", "4970", ""},
         {std::nullopt, "-", "0", ""},
         {"\"abc\"\r\n\"abc\"\r\n", "-", "0",
-         QString::fromStdString(scratch.scoreFile()) + " のスコア「abc」が数値ではありません。"},
+         QString::fromStdString(scratch.scoreFile()) + " の2行目のスコア「abc」が数値ではありません。"},
+        // Markup in a name is a name like any other.
+        {"\"<b>BIG</b><h1>X</h1>\"\r\n\"4970\"\r\n", "<b>BIG</b><h1>X</h1>", "4970", ""},
     };
     for (const Case& c : cases) {
         std::filesystem::remove(scratch.scoreFile());

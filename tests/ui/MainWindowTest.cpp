@@ -9,6 +9,8 @@
 #include "platform/SurfaceWidget.h"
 #include "record/RecordWindows.h"
 #include "record/ScoreWindow.h"
+#include "record/UserNameWindow.h"
+#include "tests/record/RecordWindowTestSupport.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -21,7 +23,10 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
+#include <QPointer>
+
 #include <algorithm>
+#include <functional>
 #include <fstream>
 
 namespace {
@@ -29,6 +34,10 @@ namespace {
 struct MainWindowFixture : ::testing::Test {
     MainWindowFixture()
     {
+        // An earlier test that quit the program left Qt's quit flag set, which would end every
+        // modal box here at once; a run of the application's own loop clears it.
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        QApplication::exec();
         std::ofstream(directory.path() + "/score.dat", std::ios::binary) << "\"abc\"\r\n\"5000\"\r\n";
         window = std::make_unique<MainWindow>(MainWindow::Devices{start, kaiten, bgm, goal}, clock, random, shell,
                                               directory.path());
@@ -242,6 +251,71 @@ TEST_F(MainWindowFixture, theBestScoreWindowStandsOverTheMainWindow)
     ASSERT_NE(score->windowHandle(), nullptr);
     EXPECT_EQ(score->windowHandle()->transientParent(), window->windowHandle());
     score->close();
+}
+
+// A score.dat of 30 bytes with <img src=/dev/zero> in it made the start-up box load /dev/zero.
+TEST_F(MainWindowFixture, textFromTheFileIsShownAsPlainTextInTheMessageBoxesAndLabels)
+{
+    // A missing picture rather than /dev/zero, so that a fault fails here instead of hanging.
+    const std::string markup = "<img src=missing.png><b>BIG</b><h1>X</h1>";
+    std::ofstream(directory.path() + "/score.dat", std::ios::binary) << "\"x\"\r\n\"" + markup + "\"\r\n";
+    const ModalBoxAnswerer answerer(ModalBoxAnswerer::key(Qt::Key_Return));
+    window->startUp();
+    ASSERT_TRUE(answerer.shown);
+    EXPECT_EQ(answerer.textFormat, Qt::PlainText);
+    EXPECT_EQ(answerer.parent, window.get());
+    EXPECT_NE(answerer.text.indexOf(QString::fromStdString(markup.substr(0, 20))), -1) << answerer.text.toStdString();
+
+    for (const QLabel* label : window->findChildren<QLabel*>())
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
+}
+
+// Quitting would throw away a new record that is still in one of the record windows.
+TEST_F(MainWindowFixture, quittingWhileANewRecordIsUnsavedAsksFirstAndNoKeepsTheProgramRunning)
+{
+    const QString question = QStringLiteral("新しい記録はまだ保存されていません。\n"
+                                            "終了すると、この記録は失われます。終了しますか？");
+    window->recordWindows().showChampionEntry("4970", "おめでとう！！　　過去最高スコアです。");
+    const QPointer<UserNameWindow> entry = window->recordWindows().userNameWindow();
+    ASSERT_NE(entry, nullptr);
+
+    struct Way {
+        const char* what;
+        std::function<void()> quit;
+    };
+    const Way ways[] = {
+        {"終了", [this] { window->quitAction()->trigger(); }},
+        {"the main window's close box", [this] { closeFromTitleBar(window.get()); }},
+    };
+    for (const Way& way : ways) {
+        const ModalBoxAnswerer answerer(ModalBoxAnswerer::key(Qt::Key_Return));
+        way.quit();
+        ASSERT_TRUE(answerer.shown) << way.what;
+        EXPECT_EQ(answerer.text, question);
+        EXPECT_EQ(answerer.parent, entry.data()) << "asked over the window that holds the record";
+        EXPECT_EQ(answerer.defaultButton, "いいえ");
+        EXPECT_TRUE(log.empty()) << way.what;
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_FALSE(window->ended());
+        ASSERT_FALSE(entry.isNull());
+    }
+
+    const ModalBoxAnswerer answerer(ModalBoxAnswerer::click("yes"));
+    window->quitAction()->trigger();
+    EXPECT_TRUE(answerer.shown);
+    EXPECT_TRUE(window->ended());
+    EXPECT_EQ(log, (std::vector<std::string>{"kaiten Close", "start Close", "bgm Close", "goal Close"}));
+}
+
+TEST_F(MainWindowFixture, quittingWithOnlyTheStoredRecordOnShowAsksNothing)
+{
+    window->scoreAction()->trigger();
+    ASSERT_NE(window->recordWindows().scoreWindow(), nullptr);
+    const ModalBoxAnswerer answerer(ModalBoxAnswerer::click("no"));
+    window->quitAction()->trigger();
+    EXPECT_FALSE(answerer.shown);
+    EXPECT_TRUE(window->ended());
+    EXPECT_EQ(log.size(), 4u);
 }
 
 } // namespace
