@@ -3,12 +3,13 @@
 Game::Game(GameView& view, SoundCues& sounds, const Clock& clock, RandomSource& random,
            const ScoreFile& scoreFile, Surfaces surfaces)
     : view_(view),
+      clock_(clock),
       sounds_(sounds),
       scoreFile_(scoreFile),
-      reel_(state_, surfaces.picMain, surfaces.picABC, surfaces.picMask, random, clock, view),
+      reel_(state_, surfaces.picMain, surfaces.picABC, surfaces.picMask, random, view),
       loader_(state_, scoreFile, view),
       end_(state_, view, sounds, loader_),
-      judge_(state_, view, sounds, clock, end_)
+      judge_(state_, view, sounds, end_)
 {
 }
 
@@ -33,9 +34,20 @@ void Game::start()
     state_.bolKeyOK = true;
 }
 
+void Game::KeyClick(int keyCode, std::int64_t pressedAtUs)
+{
+    judge_.KeyClick(keyCode, pressedAtUs);
+}
+
 void Game::KeyClick(int keyCode)
 {
-    judge_.KeyClick(keyCode);
+    judge_.KeyClick(keyCode, clock_.nowMicroseconds());
+}
+
+void Game::stopShown(std::int64_t shownAtUs)
+{
+    if (state_.lngStart == GameState::kNotShownYet)
+        state_.lngStart = shownAtUs;
 }
 
 void Game::reelTick()

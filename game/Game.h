@@ -32,7 +32,12 @@ public:
     void startUp(const std::string& programDirectory);
     // The start button: a fresh game, the reel going on from where it stands.
     void start();
+    // A key that went down at `pressedAtUs` on the game's clock.
+    void KeyClick(int keyCode, std::int64_t pressedAtUs);
+    // A key that goes down now.
     void KeyClick(int keyCode);
+    // The display server's own stamp of the stop picture presented as not shown yet.
+    void stopShown(std::int64_t shownAtUs);
     // One reel tick: draw, perhaps slow down or stop, step the rotation sound.
     void reelTick();
 
@@ -43,6 +48,7 @@ public:
 private:
     GameState state_;
     GameView& view_;
+    const Clock& clock_;
     SoundCues& sounds_;
     const ScoreFile& scoreFile_;
     Reel reel_;

@@ -2,18 +2,19 @@
 
 #include "game/EndOfGame.h"
 #include "game/GameState.h"
-#include "platform/Clock.h"
 #include "platform/GameView.h"
 #include "sound/SoundCues.h"
 
+#include <cstdint>
 #include <string>
 
 // Judges every key press of the main window against the letter the reel stopped on.
 class KeyJudge {
 public:
-    KeyJudge(GameState& state, GameView& view, SoundCues& sounds, const Clock& clock, EndOfGame& end);
+    KeyJudge(GameState& state, GameView& view, SoundCues& sounds, EndOfGame& end);
 
-    void KeyClick(int keyCode);
+    // `pressedAtUs` is the moment the key went down, on the game's clock.
+    void KeyClick(int keyCode, std::int64_t pressedAtUs);
 
     // "A" to "Z" for the key codes 65 to 90, empty for every other key.
     static std::string letterForKey(int keyCode);
@@ -22,6 +23,5 @@ private:
     GameState& state_;
     GameView& view_;
     SoundCues& sounds_;
-    const Clock& clock_;
     EndOfGame& end_;
 };

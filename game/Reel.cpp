@@ -12,9 +12,9 @@ constexpr int kLetters = 26;
 } // namespace
 
 Reel::Reel(GameState& state, Surface& picMain, const Surface& picABC, const Surface& picMask,
-           RandomSource& random, const Clock& clock, GameView& view)
+           RandomSource& random, GameView& view)
     : state_(state), picMain_(picMain), picABC_(picABC), picMask_(picMask),
-      random_(random), clock_(clock), view_(view)
+      random_(random), view_(view)
 {
 }
 
@@ -64,6 +64,8 @@ void Reel::CheckStop()
 
     // At 832 the strip shows its repeated start, so the index wraps to 0 with it.
     const int index = state_.intReelX / kCellWidth % kLetters;
+    state_.strPreviousTarget = state_.strTarget;
+    state_.lngPreviousStart = state_.lngStart;
     state_.strTarget = stopLetter(index);
     state_.intReelX = static_cast<std::int16_t>(index * kCellWidth + 11);
     drawAt(state_.intReelX);
@@ -73,8 +75,7 @@ void Reel::CheckStop()
     ++state_.intCount;
 
     // The reaction time starts when the letter is on screen, not when it was computed.
-    view_.presentReelNow();
-    state_.lngStart = clock_.nowMicroseconds();
+    state_.lngStart = view_.presentReelNow();
 
     view_.setCaption(MainLabel::Kaisu, "あと" + std::to_string(10 - state_.intCount) + "回");
     random_.reseed();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "game/GameState.h"
-#include "platform/Clock.h"
 #include "platform/GameView.h"
 #include "platform/RandomSource.h"
 #include "platform/Surface.h"
@@ -17,7 +16,7 @@ public:
     static constexpr int kFullSpeedWait = 5;
 
     Reel(GameState& state, Surface& picMain, const Surface& picABC, const Surface& picMask,
-         RandomSource& random, const Clock& clock, GameView& view);
+         RandomSource& random, GameView& view);
 
     // Draws the reel at intReelX and advances it by one step.
     void DrawReel();
@@ -35,6 +34,5 @@ private:
     const Surface& picABC_;
     const Surface& picMask_;
     RandomSource& random_;
-    const Clock& clock_;
     GameView& view_;
 };

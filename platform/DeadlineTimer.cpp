@@ -68,4 +68,6 @@ void DeadlineTimer::fire()
         return;
     active_ = false;
     emit timeout();
+    if (handler_)
+        handler_();
 }

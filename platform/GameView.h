@@ -2,6 +2,7 @@
 
 #include "platform/MainLabel.h"
 
+#include <cstdint>
 #include <string>
 
 // What the game's rules write to and ask of the windows.
@@ -14,8 +15,10 @@ public:
 
     // The reel window's surface has changed: show it soon.
     virtual void reelChanged() = 0;
-    // Show the reel window's surface on screen before returning.
-    virtual void presentReelNow() = 0;
+    // Shows the reel window's surface on screen before returning, and returns the moment the
+    // display server had it on the game's clock; GameState::kNotShownYet when the server stamps
+    // that moment itself and the window hands it in later through Game::stopShown().
+    virtual std::int64_t presentReelNow() = 0;
 
     // Modal: returns when the player has closed it.
     virtual void showScoreMessage(const std::string& text) = 0;

@@ -1,9 +1,10 @@
 #include "platform/SteadyClock.h"
 
-#include <chrono>
+#include <time.h>
 
 std::int64_t SteadyClock::nowMicroseconds() const
 {
-    using namespace std::chrono;
-    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return std::int64_t{now.tv_sec} * 1'000'000 + now.tv_nsec / 1000;
 }

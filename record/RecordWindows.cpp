@@ -46,6 +46,7 @@ void RecordWindows::showChampionEntry(const QString& scoreText, const QString& c
         setTransientParent(*userName_, owner_);
         connect(userName_, &UserNameWindow::nameConfirmed, this, &RecordWindows::confirmChampion);
     }
+    userName_->ignoreLeftoverKeys();
     bringForward(*userName_);
     userName_->lblScore()->setText(scoreText);
     userName_->setWindowTitle(caption);

@@ -1,6 +1,7 @@
 #include "record/UserNameWindow.h"
 
 #include "platform/Fonts.h"
+#include "platform/LeftoverKeyGuard.h"
 #include "platform/PlainMessageBox.h"
 #include "record/CharacterList.h"
 #include "record/RecordWindowLook.h"
@@ -51,9 +52,16 @@ UserNameWindow::UserNameWindow(ProblemReporter reportProblem, QWidget* parent)
     cmdOK_->setDefault(true);
     connect(cmdOK_, &QPushButton::clicked, this, &UserNameWindow::cmdOKClicked);
 
+    leftoverKeys_ = new LeftoverKeyGuard(*this, *txtName_, times_);
+
     setTabOrder(txtName_, cmdOK_);
     txtName_->setFocus();
     Look::centreOnScreen(*this);
+}
+
+void UserNameWindow::ignoreLeftoverKeys()
+{
+    leftoverKeys_->arm();
 }
 
 void UserNameWindow::keyPressEvent(QKeyEvent* event)

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "platform/EventClock.h"
+#include "platform/SteadyClock.h"
 #include "record/ProblemReporter.h"
 
 #include <QDialog>
 
+class LeftoverKeyGuard;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -20,6 +23,10 @@ public:
     QLabel* lblScore() const { return lblScore_; }
     QPushButton* cmdOK() const { return cmdOK_; }
 
+    // Shown for a new record: keys the player is still typing into the game stay out of the box.
+    void ignoreLeftoverKeys();
+    const LeftoverKeyGuard& leftoverKeys() const { return *leftoverKeys_; }
+
 signals:
     void nameConfirmed(const QString& name, const QString& score);
 
@@ -35,4 +42,7 @@ private:
     QLineEdit* txtName_ = nullptr;
     QLabel* lblScore_ = nullptr;
     QPushButton* cmdOK_ = nullptr;
+    SteadyClock clock_;
+    EventClock times_{clock_};
+    LeftoverKeyGuard* leftoverKeys_ = nullptr;
 };

@@ -1,18 +1,22 @@
 #include "ui/MainWindow.h"
 
 #include "platform/Blit.h"
+#include "platform/FlushScreenPresenter.h"
+#include "platform/ModalWatcher.h"
+#include "platform/X11ScreenPresenter.h"
 #include "platform/PlainMessageBox.h"
 #include "platform/SurfaceImage.h"
 #include "platform/SurfaceWidget.h"
 #include "platform/TransientParent.h"
 #include "record/RecordWindows.h"
 #include "platform/Fonts.h"
+#include "ui/KeyRouter.h"
+#include "ui/ReelDriver.h"
 #include "ui/ShapeWidget.h"
 #include "ui/VersionWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
@@ -86,6 +90,7 @@ MainWindow::MainWindow(Devices devices, const Clock& clock, RandomSource& random
                        const std::string& dataDirectory, const std::string& recordPath, QWidget* parent)
     : QMainWindow(parent),
       clock_(clock),
+      eventTimes_(clock),
       shell_(shell),
       dataDirectory_(dataDirectory),
       sounds_(devices.mciStart, devices.mciKaiten, devices.mciBGM, devices.mciGoal),
@@ -111,7 +116,16 @@ MainWindow::MainWindow(Devices devices, const Clock& clock, RandomSource& random
     game_ = std::make_unique<Game>(static_cast<GameView&>(*this), sounds_, clock, random, scoreFile_,
                                    Game::Surfaces{picMain_->surface(), picABC_, picMask_});
 
-    connect(&reelTimer_, &DeadlineTimer::timeout, this, &MainWindow::runReelTick);
+    presenter_ = X11ScreenPresenter::createFor(*picMain_, eventTimes_);
+    if (!presenter_)
+        presenter_ = std::make_unique<FlushScreenPresenter>(*picMain_, clock_);
+    modalWatcher_ = std::make_unique<ModalWatcher>([this] {
+        if (reelDriver_)
+            reelDriver_->modalChanged();
+    });
+    reelDriver_ = std::make_unique<ReelDriver>(*game_, clock_, reelTimer_, *presenter_, *modalWatcher_);
+    keyRouter_ = new KeyRouter(*this, eventTimes_,
+                               [this](int keyCode, std::int64_t pressedAtUs) { KeyClick(keyCode, pressedAtUs); });
 
     // Load: the dim title frame onto the window's own surface, and the marquee's start positions.
     title_.drawInitialFrame(client_->surface(), picTitle2_);
@@ -131,7 +145,12 @@ MainWindow::MainWindow(Devices devices, const Clock& clock, RandomSource& random
     }
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // Windows hidden while this one goes would otherwise call into the driver being destroyed.
+    modalWatcher_.reset();
+    reelDriver_.reset();
+}
 
 void MainWindow::buildClientArea()
 {
@@ -180,14 +199,12 @@ void MainWindow::buildClientArea()
     cmdStart_->setFocusPolicy(Qt::TabFocus);
     cmdStart_->setAttribute(Qt::WA_InputMethodEnabled, false);
     connect(cmdStart_, &QPushButton::clicked, this, &MainWindow::startGame);
-    cmdStart_->installEventFilter(this);
 
     // The reel window: blits land in its surface, which starts in the system window colour.
     picMain_ = new SurfaceWidget(137, 33, 0xFFFFFF, c);
     picMain_->move(80, 96);
     picMain_->setFocusPolicy(Qt::StrongFocus);
     picMain_->setAttribute(Qt::WA_InputMethodEnabled, false);
-    picMain_->installEventFilter(this);
     setTabOrder(picMain_, cmdStart_);
     picMain_->setFocus();
 
@@ -215,37 +232,10 @@ void MainWindow::startUp()
     game_->startUp(dataDirectory_);
 }
 
-void MainWindow::KeyClick(int keyCode)
+void MainWindow::KeyClick(int keyCode, std::int64_t pressedAtUs)
 {
-    game_->KeyClick(keyCode);
-    armReel();
-}
-
-int MainWindow::virtualKeyCode(int qtKey)
-{
-    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
-        return qtKey;
-    // Digits, space and punctuation keep their codes; everything else is some code outside the letters.
-    if (qtKey >= Qt::Key_Space && qtKey < Qt::Key_A)
-        return qtKey;
-    return 0;
-}
-
-void MainWindow::keyPressEvent(QKeyEvent* event)
-{
-    KeyClick(virtualKeyCode(event->key()));
-}
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() != QEvent::KeyPress || (watched != picMain_ && watched != cmdStart_))
-        return QMainWindow::eventFilter(watched, event);
-    auto* key = static_cast<QKeyEvent*>(event);
-    KeyClick(virtualKeyCode(key->key()));
-    // The key is judged once, here; only keys the focused control itself needs go on to it.
-    const bool controlNeedsIt = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab
-                                || (watched == cmdStart_ && key->key() == Qt::Key_Space);
-    return !controlNeedsIt;
+    game_->KeyClick(keyCode, pressedAtUs);
+    reelDriver_->arm();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -283,24 +273,7 @@ void MainWindow::endProgram()
 void MainWindow::startGame()
 {
     game_->start();
-    armReel();
-}
-
-void MainWindow::armReel()
-{
-    // The reel runs on the next pass of the event loop; a tick already due keeps its time.
-    if (!reelPaused_ && game_->reelRunning() && !reelTimer_.isActive()) {
-        reelSchedule_.restart(clock_.nowMicroseconds());
-        reelTimer_.startIn(0);
-    }
-}
-
-void MainWindow::runReelTick()
-{
-    const std::int64_t start = clock_.nowMicroseconds();
-    game_->reelTick();
-    if (!reelPaused_ && game_->reelRunning())
-        reelTimer_.startIn(reelSchedule_.microsecondsToNext(start, clock_.nowMicroseconds(), game_->tickDelayMs()));
+    reelDriver_->arm();
 }
 
 void MainWindow::tickLed()
@@ -317,14 +290,10 @@ void MainWindow::tickTitle()
 
 void MainWindow::showVersion()
 {
-    // The game stands still while the version window is open; the marquee and title go on.
-    reelPaused_ = true;
-    reelTimer_.stop();
+    // Modal: the reel stands still until it closes, as under every modal box.
     VersionWindow window(shell_);
     setTransientParent(window, this);
     window.exec();
-    reelPaused_ = false;
-    armReel();
 }
 
 QLabel* MainWindow::label(MainLabel which) const
@@ -364,9 +333,9 @@ void MainWindow::reelChanged()
     picMain_->update();
 }
 
-void MainWindow::presentReelNow()
+std::int64_t MainWindow::presentReelNow()
 {
-    picMain_->repaint();
+    return reelDriver_->presentStop();
 }
 
 void MainWindow::showScoreMessage(const std::string& text)

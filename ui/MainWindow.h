@@ -1,12 +1,13 @@
 #pragma once
 
 #include "game/Game.h"
-#include "game/TickSchedule.h"
 #include "platform/Clock.h"
 #include "platform/DeadlineTimer.h"
+#include "platform/EventClock.h"
 #include "platform/GameView.h"
 #include "platform/MediaDevice.h"
 #include "platform/RandomSource.h"
+#include "platform/ScreenPresenter.h"
 #include "platform/Shell.h"
 #include "platform/Surface.h"
 #include "record/ScoreFile.h"
@@ -17,16 +18,21 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <cstdint>
 #include <memory>
 
+class KeyRouter;
+class ModalWatcher;
 class QAction;
 class QLabel;
 class QPushButton;
 class RecordWindows;
+class ReelDriver;
 class SurfaceWidget;
 
-// `frmMain`: the game's one permanent window. It shows the game and feeds it the player's keys,
-// the start button and the reel's timer; the rules themselves live in Game.
+// `frmMain`: the game's one permanent window. It builds the controls and wires the game to
+// them: keys come through the KeyRouter, the reel is driven by the ReelDriver, and the rules
+// themselves live in Game.
 class MainWindow : public QMainWindow, private GameView {
     Q_OBJECT
 public:
@@ -52,8 +58,8 @@ public:
     void endProgram();
     bool ended() const { return closing_; }
 
-    // Judges one key press; `keyCode` is 65-90 for the letters A-Z.
-    void KeyClick(int keyCode);
+    // Judges one key press that went down at `pressedAtUs`; `keyCode` is 65-90 for A-Z.
+    void KeyClick(int keyCode, std::int64_t pressedAtUs);
 
     const Game& game() const { return *game_; }
     QLabel* label(MainLabel which) const;
@@ -67,12 +73,7 @@ public:
     QAction* versionAction() const { return mnuVersion_; }
     bool reelTimerActive() const { return reelTimer_.isActive(); }
 
-    // The virtual-key code of a key event: 65-90 for the letters whatever Shift and Caps Lock say.
-    static int virtualKeyCode(int qtKey);
-
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -80,7 +81,7 @@ private:
     std::string caption(MainLabel label) const override;
     void setCaption(MainLabel label, const std::string& text) override;
     void reelChanged() override;
-    void presentReelNow() override;
+    std::int64_t presentReelNow() override;
     void showScoreMessage(const std::string& text) override;
     void openChampionEntry(const std::string& score, const std::string& caption) override;
     void reportProblem(const std::string& message) override;
@@ -88,13 +89,12 @@ private:
     void buildClientArea();
     void buildMenu();
     void startGame();
-    void runReelTick();
-    void armReel();
     void tickLed();
     void tickTitle();
     void showVersion();
 
     const Clock& clock_;
+    EventClock eventTimes_;
     Shell& shell_;
     std::string dataDirectory_;
     SoundCues sounds_;
@@ -124,9 +124,11 @@ private:
     LedMarquee led_;
     TitleBlink title_;
     DeadlineTimer reelTimer_;
-    TickSchedule reelSchedule_;
+    std::unique_ptr<ScreenPresenter> presenter_;
+    std::unique_ptr<ModalWatcher> modalWatcher_;
+    std::unique_ptr<ReelDriver> reelDriver_;
+    KeyRouter* keyRouter_ = nullptr;
     QTimer timLED_;
     QTimer timTitle_;
-    bool reelPaused_ = false;
     bool closing_ = false;
 };

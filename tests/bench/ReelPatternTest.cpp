@@ -35,7 +35,7 @@ struct ReelPatternFixture : ::testing::Test {
     ScriptedRandom random;
     FakeClock clock;
     FakeGameView view;
-    Reel reel{state, window, strip, mask, random, clock, view};
+    Reel reel{state, window, strip, mask, random, view};
 };
 
 TEST_F(ReelPatternFixture, everyStopIsReadAtItsSnappedOffsetWithTheGamesTargetLetter)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Clock.h"
+#include "game/GameState.h"
 #include "platform/GameView.h"
 
 #include <functional>
@@ -7,9 +9,14 @@
 #include <string>
 #include <vector>
 
-// Labels held in a map, and every window request recorded in `events`.
+// Labels held in a map, and every window request recorded in `events` (and handed to
+// `onEvent`, for tests that interleave them with other logs). A stop is shown at the moment of
+// `clock`, or not stamped yet without one.
 class FakeGameView final : public GameView {
 public:
+    FakeGameView() = default;
+    explicit FakeGameView(const Clock& clock) : clock_(&clock) {}
+
     std::string caption(MainLabel label) const override
     {
         const auto it = captions.find(label);
@@ -17,18 +24,21 @@ public:
     }
     void setCaption(MainLabel label, const std::string& text) override { captions[label] = text; }
     void reelChanged() override { ++reelChanges; }
-    void presentReelNow() override
+    std::int64_t presentReelNow() override
     {
         ++presents;
         if (onPresent)
             onPresent();
+        if (presentStop)
+            return presentStop();
+        return clock_ ? clock_->nowMicroseconds() : GameState::kNotShownYet;
     }
-    void showScoreMessage(const std::string& text) override { events.push_back("message " + text); }
+    void showScoreMessage(const std::string& text) override { record("message " + text); }
     void openChampionEntry(const std::string& score, const std::string& caption) override
     {
-        events.push_back("champion " + score + " " + caption);
+        record("champion " + score + " " + caption);
     }
-    void reportProblem(const std::string& message) override { events.push_back("problem " + message); }
+    void reportProblem(const std::string& message) override { record("problem " + message); }
 
     std::map<MainLabel, std::string> captions{
         {MainLabel::Kaisu, "Let's Start"}, {MainLabel::Score, "0"}, {MainLabel::Miss, "0"}, {MainLabel::Type, ""}};
@@ -36,4 +46,16 @@ public:
     int reelChanges = 0;
     int presents = 0;
     std::function<void()> onPresent;
+    std::function<std::int64_t()> presentStop;  // the window's own presentation, where set
+    std::function<void(const std::string&)> onEvent;
+
+private:
+    void record(const std::string& event)
+    {
+        events.push_back(event);
+        if (onEvent)
+            onEvent(event);
+    }
+
+    const Clock* clock_ = nullptr;
 };

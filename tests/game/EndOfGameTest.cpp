@@ -61,6 +61,35 @@ TEST_F(EndOfGameFixture, aNewRecordStopsTheMusicAndPlaysTheGoalAfterOpeningTheNa
     EXPECT_EQ(view.caption(MainLabel::Type), target());
 }
 
+TEST_F(EndOfGameFixture, theNameEntryOpensBeforeTheGoalAndLetsStartIsWrittenOnlyAfterTheScoreBoxCloses)
+{
+    // Window requests and sounds in one log, with the stops-left caption at each request.
+    view.onEvent = [this](const std::string& event) {
+        log.push_back(event.substr(0, event.find(' ')) + " over " + view.caption(MainLabel::Kaisu));
+    };
+    struct Case {
+        const char* stored;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {"5000", {"champion over あと0回", "bgm Stop", "goal Stop", "goal Prev", "goal Play"}},
+        {"50", {"message over あと0回"}},
+    };
+    for (const Case& c : cases) {
+        writeRecord(record(c.stored));
+        game.start();
+        for (int stop = 0; stop < 10; ++stop) {
+            runToStop();
+            if (stop == 9)
+                log.clear();
+            clock.advanceMilliseconds(10);
+            game.KeyClick(keyFor(target()));
+        }
+        EXPECT_EQ(log, c.expected) << "stored " << c.stored;
+        EXPECT_EQ(view.caption(MainLabel::Kaisu), "Let's Start");
+    }
+}
+
 TEST_F(EndOfGameFixture, theRecordIsReadAgainAtTheEndOfEveryGame)
 {
     writeRecord(record("100"));

@@ -51,8 +51,8 @@ struct GameFixture : ::testing::Test {
     RecordingMediaDevice bgm{"bgm", log};
     RecordingMediaDevice goal{"goal", log};
     SoundCues sounds{start, kaiten, bgm, goal};
-    FakeGameView view;
     FakeClock clock;
+    FakeGameView view{clock};
     ScriptedRandom random;
     TemporaryDirectory directory;
     ScoreFile scoreFile{directory.path() + "/score.dat"};

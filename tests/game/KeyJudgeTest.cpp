@@ -148,4 +148,112 @@ TEST_F(KeyJudging, rightKeyAtTenthStopEndsGameWithoutAddingTimeAndShowsTheLetter
     EXPECT_EQ(view.caption(MainLabel::Type), target());
 }
 
+TEST_F(KeyJudging, aRightKeyCountsFromTheMomentItWentDownNotFromWhenItIsHandled)
+{
+    game.start();
+    runToStop();
+    const std::int64_t stoppedAt = game.state().lngStart;
+    // The key went down 250 ms after the stop and waited 150 ms in a busy event queue.
+    clock.advanceMilliseconds(400);
+    game.KeyClick(keyFor(target()), stoppedAt + 250'000);
+    EXPECT_EQ(score(), "250");
+    EXPECT_EQ(game.state().lngEnd, stoppedAt + 250'000);
+}
+
+TEST_F(KeyJudging, aKeyPressedBeforeTheStopWasOnScreenIsJudgedAsAKeyBeforeThatStop)
+{
+    struct Case {
+        const char* what;
+        bool previousLetter;  // else the letter of the stop now on screen
+        bool firstStopOfTheGame;
+        const char* misses;
+        const char* score;  // after a first stop answered in 300 ms where there was one
+        bool startCue;
+    };
+    const Case cases[] = {
+        {"the new stop's letter, not yet visible when pressed, is a miss", false, false, "1", "800", false},
+        {"the previous stop's letter counts again from that stop", true, false, "0", "1300", true},
+        {"before the game's first stop there is nothing to hit", false, true, "1", "500", false},
+    };
+    for (const Case& c : cases) {
+        game.start();
+        std::string previous;
+        std::int64_t previousAt = 0;
+        if (!c.firstStopOfTheGame) {
+            runToStop();
+            previous = target();
+            previousAt = game.state().lngStart;
+            clock.advanceMilliseconds(300);
+            game.KeyClick(keyFor(previous));
+        }
+        // Make the next stop land on another letter than the previous one, so the cases differ.
+        for (int tries = 0; tries < 50; ++tries) {
+            runToStop();
+            if (target() != previous)
+                break;
+            game.KeyClick(keyFor(previous));
+        }
+        ASSERT_NE(target(), previous);
+        const std::int64_t shownAt = game.state().lngStart;
+        log.clear();
+        const std::string letter = c.previousLetter ? previous : target();
+        // Pressed 2 ms before the stop was on screen, handled after it.
+        clock.advanceMilliseconds(5);
+        const std::int64_t pressedAt = shownAt - 2'000;
+        const std::string before = score();
+        game.KeyClick(keyFor(letter), pressedAt);
+
+        EXPECT_EQ(misses(), c.misses) << c.what;
+        if (c.previousLetter) {
+            const std::int64_t expected = (pressedAt - previousAt + 500) / 1000;
+            EXPECT_EQ(std::stoll(score()) - std::stoll(before), expected) << c.what;
+        } else {
+            EXPECT_EQ(score(), c.score) << c.what;
+        }
+        EXPECT_TRUE(game.state().bolStop) << c.what << ": the stop on screen still waits for its key";
+        EXPECT_EQ(startCuePlayed(), c.startCue) << c.what;
+        EXPECT_EQ(view.caption(MainLabel::Type), letter) << c.what;
+    }
+}
+
+TEST_F(KeyJudging, untilTheDisplayServerHasStampedTheStopEveryKeyWasPressedBeforeIt)
+{
+    FakeGameView unstamped;  // its stops are not stamped at once
+    Game game2{unstamped, sounds, clock, random, scoreFile, {window, strip, mask}};
+    game2.start();
+    random.queueHits(9);
+    while (game2.reelRunning())
+        game2.reelTick();
+    ASSERT_EQ(game2.state().lngStart, GameState::kNotShownYet);
+    const std::string letter = game2.state().strTarget;
+    game2.KeyClick(letter[0], clock.nowMicroseconds());
+    EXPECT_EQ(unstamped.caption(MainLabel::Miss), "1");
+    EXPECT_TRUE(game2.state().bolStop);
+
+    const std::int64_t shownAt = clock.nowMicroseconds();
+    game2.stopShown(shownAt);
+    game2.stopShown(shownAt + 9'000);  // only the first stamp of a stop counts
+    EXPECT_EQ(game2.state().lngStart, shownAt);
+    game2.KeyClick(letter[0], shownAt + 180'000);
+    EXPECT_EQ(unstamped.caption(MainLabel::Miss), "1");
+    EXPECT_EQ(unstamped.caption(MainLabel::Score), "680");
+    EXPECT_FALSE(game2.state().bolStop);
+}
+
+TEST_F(KeyJudging, aKeyStampedEarlierThanTheStopItIsJudgedAgainstNeverTakesTimeOffTheScore)
+{
+    game.start();
+    runToStop();
+    const std::string letter = target();
+    const std::int64_t first = game.state().lngStart;
+    clock.advanceMilliseconds(200);
+    game.KeyClick(keyFor(letter));
+    // The next stop, and the first stop's letter stamped even before the first stop.
+    runToStop();
+    const std::string before = score();
+    game.KeyClick(keyFor(letter), first - 50'000);
+    EXPECT_EQ(score(), before);
+    EXPECT_EQ(misses(), "0");
+}
+
 } // namespace

@@ -39,8 +39,8 @@ struct ReelFixture : ::testing::Test {
     GameState state;
     ScriptedRandom random;
     FakeClock clock;
-    FakeGameView view;
-    Reel reel{state, window, strip, mask, random, clock, view};
+    FakeGameView view{clock};
+    Reel reel{state, window, strip, mask, random, view};
 };
 
 TEST_F(ReelFixture, firstFrameOnTheFreshWindowIsLighterThenSettlesToOrangeOnBlack)
@@ -118,6 +118,35 @@ TEST_F(ReelFixture, aTickWithoutAHitChangesNothing)
     EXPECT_TRUE(random.script.empty());
 }
 
+TEST_F(ReelFixture, aTickHitsExactlyWhenTheRandomNumberIsBelowOneTwentieth)
+{
+    struct Case {
+        double r;
+        bool hit;
+    };
+    const Case cases[] = {{0.0, true}, {0.0499999, true}, {0.05, false}, {0.0500001, false}, {0.5, false}, {0.9999999, false}};
+    for (const Case& c : cases) {
+        state.intWait = 5;
+        random.script = {c.r};
+        reel.CheckStop();
+        EXPECT_EQ(state.intWait, c.hit ? 9 : 5) << "r = " << c.r;
+    }
+}
+
+TEST_F(ReelFixture, everyDrawnTickAsksForTheReelToBeShownAndAStopShowsItAtOnceOnce)
+{
+    for (int tick = 1; tick <= 3; ++tick) {
+        reel.DrawReel();
+        reel.CheckStop();
+        EXPECT_EQ(view.reelChanges, tick);
+    }
+    EXPECT_EQ(view.presents, 0) << "a running reel is shown on the next paint, not at once";
+    state.intWait = 37;
+    random.queueHits(1);
+    reel.CheckStop();
+    EXPECT_EQ(view.presents, 1);
+}
+
 TEST_F(ReelFixture, eightHitsSlowTheReelStepByStepAndTheNinthStopsIt)
 {
     state.intReelX = 200;
@@ -170,6 +199,18 @@ TEST_F(ReelFixture, stopLetterTableStartsAtCAndWraps)
     EXPECT_EQ(Reel::stopLetter(23), "Z");
     EXPECT_EQ(Reel::stopLetter(24), "A");
     EXPECT_EQ(Reel::stopLetter(25), "B");
+}
+
+TEST_F(ReelFixture, aStopKeepsThePreviousStopsLetterAndMomentForKeysPressedBeforeIt)
+{
+    state.strTarget = "Q";
+    state.lngStart = 777;
+    state.intWait = 37;
+    random.queueHits(1);
+    reel.CheckStop();
+    EXPECT_EQ(state.strPreviousTarget, "Q");
+    EXPECT_EQ(state.lngPreviousStart, 777);
+    EXPECT_EQ(state.lngStart, clock.nowMicroseconds());
 }
 
 TEST_F(ReelFixture, stopTimeIsTakenAfterTheStoppedReelIsOnScreen)

@@ -1,5 +1,6 @@
 #include "record/RecordWindows.h"
 
+#include "platform/LeftoverKeyGuard.h"
 #include "tests/record/RecordWindowTestSupport.h"
 #include "tests/record/ScoreDirectory.h"
 
@@ -29,6 +30,8 @@ protected:
         UserNameWindow* entry = windows->userNameWindow();
         EXPECT_NE(entry, nullptr);
         EXPECT_TRUE(QTest::qWaitForWindowExposed(entry));
+        // The player's own typing starts once the keys left over from the game are kept out.
+        EXPECT_TRUE(QTest::qWaitFor([entry] { return !entry->leftoverKeys().armed(); }));
         return entry;
     }
     ScoreWindow* openScoreFromMenu()
@@ -260,6 +263,7 @@ TEST(RecordWindowsOwner, bothWindowsStandOverTheOwnerAndKeepTheirOwnEnter)
     EXPECT_EQ(entry->windowHandle()->transientParent(), owner.windowHandle());
     EXPECT_EQ(entry->parentWidget(), nullptr) << "a child Tool window shares the owner's shortcuts";
 
+    ASSERT_TRUE(QTest::qWaitFor([&entry] { return !entry->leftoverKeys().armed(); }));
     typeText(entry, "abc");
     pressKey(entry, Qt::Key_Return);
     EXPECT_TRUE(QTest::qWaitFor([&entry] { return entry.isNull(); }));
@@ -271,6 +275,23 @@ TEST(RecordWindowsOwner, bothWindowsStandOverTheOwnerAndKeepTheirOwnEnter)
     EXPECT_TRUE(QTest::qWaitFor([&score] { return score.isNull(); }));
     EXPECT_EQ(scratch.bytes(), "\"abc\"\r\n\"4970\"\r\n");
     EXPECT_EQ(ownerEnters, 0);
+}
+
+TEST_F(RecordWindowsTest, lettersStillBeingTypedIntoTheGameWhenTheNameEntryOpensStayOutOfTheBox)
+{
+    windows->showChampionEntry("4970", kCaption);
+    const QPointer<UserNameWindow> entry = windows->userNameWindow();
+    ASSERT_NE(entry, nullptr);
+    typeText(entry, "rstuvwxyz");
+    pressKey(entry, Qt::Key_Return);
+    EXPECT_EQ(entry->txtName()->text(), "");
+    EXPECT_EQ(windows->scoreWindow(), nullptr) << "an Enter still on its way does not confirm an empty name";
+    EXPECT_FALSE(entry->txtName()->testAttribute(Qt::WA_InputMethodEnabled)) << "nor composed by an input method";
+
+    ASSERT_TRUE(QTest::qWaitFor([&entry] { return !entry->leftoverKeys().armed(); }));
+    typeText(entry, "abc");
+    EXPECT_EQ(entry->txtName()->text(), "abc");
+    EXPECT_TRUE(entry->txtName()->testAttribute(Qt::WA_InputMethodEnabled));
 }
 
 } // namespace

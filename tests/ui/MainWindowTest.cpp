@@ -1,4 +1,5 @@
 #include "ui/MainWindow.h"
+#include "ui/KeyRouter.h"
 
 #include "fakes/RecordingMediaDevice.h"
 #include "fakes/RecordingShell.h"
@@ -13,6 +14,7 @@
 #include "tests/record/RecordWindowTestSupport.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPointer>
@@ -28,8 +30,33 @@
 #include <algorithm>
 #include <functional>
 #include <fstream>
+#include <functional>
+
+// A real window system's key path: shortcuts first, then the window, then the focused control.
+Q_GUI_EXPORT void qt_handleKeyEvent(QWindow* w, QEvent::Type t, int k, Qt::KeyboardModifiers mods,
+                                    const QString& text, bool autorep, ushort count);
 
 namespace {
+
+// Runs `onPaint` on each paint of a widget.
+class PaintWatch final : public QObject {
+public:
+    PaintWatch(QWidget* widget, std::function<void()> onPaint) : onPaint_(std::move(onPaint))
+    {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            onPaint_();
+        return false;
+    }
+
+private:
+    std::function<void()> onPaint_;
+};
 
 struct MainWindowFixture : ::testing::Test {
     MainWindowFixture()
@@ -166,10 +193,82 @@ TEST_F(MainWindowFixture, eachKeyIsJudgedOnceWhicheverControlHasTheFocusAndShift
     press(Qt::Key_B);
     EXPECT_EQ(caption(MainLabel::Miss), "4");
     EXPECT_EQ(caption(MainLabel::Type), "B");
-    EXPECT_EQ(MainWindow::virtualKeyCode(Qt::Key_A), 65);
-    EXPECT_EQ(MainWindow::virtualKeyCode(Qt::Key_Z), 90);
+    EXPECT_EQ(KeyRouter::virtualKeyCode(Qt::Key_A), 65);
+    EXPECT_EQ(KeyRouter::virtualKeyCode(Qt::Key_Z), 90);
     for (const int key : {Qt::Key_Shift, Qt::Key_F18, Qt::Key_Kana_Shift, Qt::Key_1, Qt::Key_Escape})
-        EXPECT_TRUE(MainWindow::virtualKeyCode(key) < 65 || MainWindow::virtualKeyCode(key) > 90) << key;
+        EXPECT_TRUE(KeyRouter::virtualKeyCode(key) < 65 || KeyRouter::virtualKeyCode(key) > 90) << key;
+}
+
+TEST_F(MainWindowFixture, keysAControlPassesOnAreJudgedOnceNotAgainByTheWindow)
+{
+    window->startButton()->click();
+    struct Case {
+        const char* what;
+        QWidget* focus;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool autoRepeat;
+    };
+    const Case cases[] = {
+        {"Ctrl+Tab on the reel window", window->reelWindow(), Qt::Key_Tab, Qt::ControlModifier, false},
+        {"auto-repeated Space on the start button", window->startButton(), Qt::Key_Space, Qt::NoModifier, true},
+        {"a letter on the start button", window->startButton(), Qt::Key_Q, Qt::NoModifier, false},
+        {"Tab on the reel window", window->reelWindow(), Qt::Key_Tab, Qt::NoModifier, false},
+    };
+    for (const Case& c : cases) {
+        c.focus->setFocus();
+        const int before = caption(MainLabel::Miss).toInt();
+        const QString text = c.key == Qt::Key_Space ? QStringLiteral(" ") : QString();
+        qt_handleKeyEvent(window->windowHandle(), QEvent::KeyPress, c.key, c.modifiers, text, c.autoRepeat, 1);
+        qt_handleKeyEvent(window->windowHandle(), QEvent::KeyRelease, c.key, c.modifiers, text, c.autoRepeat, 1);
+        // Before the game's first stop every key is a miss, which makes each judgement countable.
+        EXPECT_EQ(caption(MainLabel::Miss).toInt(), before + 1) << c.what;
+    }
+    EXPECT_EQ(caption(MainLabel::Kaisu), "あと10回") << "an auto-repeated Space does not press the button";
+}
+
+TEST_F(MainWindowFixture, eachReelTickPaintsTheReelWindowAndAStopIsPaintedBeforeItsTimeIsTaken)
+{
+    int paints = 0;
+    std::int64_t stoppedPictureAt = 0;
+    const PaintWatch watch(window->reelWindow(), [&] {
+        ++paints;
+        if (window->game().state().bolStop && stoppedPictureAt == 0)
+            stoppedPictureAt = clock.nowMicroseconds();
+    });
+    press(Qt::Key_Return);
+    // Each tick's picture is painted on the next pass of the event loop, well before the next.
+    const int start = window->game().state().intReelX;
+    const int paintsBefore = paints;
+    QTRY_VERIFY(window->game().state().intReelX - start >= 40 * 4);
+    const int ticks = (window->game().state().intReelX - start) / 4;
+    EXPECT_GE(paints - paintsBefore, ticks / 2) << ticks << " ticks";
+    random.queueHits(9);
+    QTRY_VERIFY(window->game().state().bolStop);
+    EXPECT_NE(stoppedPictureAt, 0);
+    EXPECT_LE(stoppedPictureAt, window->game().state().lngStart);
+}
+
+TEST_F(MainWindowFixture, theReelStandsStillWhileAnyModalBoxIsOpen)
+{
+    press(Qt::Key_Return);
+    QTRY_VERIFY(window->game().state().intReelX > 20);
+    QDialog box;  // a box of the program that the main window knows nothing about
+    box.setModal(true);
+    box.show();
+    QTRY_VERIFY(!window->reelTimerActive());
+    const auto offset = window->game().state().intReelX;
+    random.queueHits(9);
+    // Time passes, as the marquee shows, while the reel stays where it was.
+    Surface bar = window->ledBar()->surface();
+    for (int step = 0; step < 3; ++step) {
+        QTRY_VERIFY(window->ledBar()->surface() != bar);
+        bar = window->ledBar()->surface();
+    }
+    EXPECT_EQ(window->game().state().intReelX, offset);
+    EXPECT_FALSE(window->game().state().bolStop);
+    box.hide();
+    QTRY_VERIFY(window->game().state().bolStop);
 }
 
 TEST_F(MainWindowFixture, theReelScrollsStopsOnALetterAndARightKeyReleasesIt)

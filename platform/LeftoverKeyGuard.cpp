@@ -1,0 +1,106 @@
+#include "platform/LeftoverKeyGuard.h"
+
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QWidget>
+#include <QWindow>
+
+LeftoverKeyGuard::LeftoverKeyGuard(QWidget& window, QWidget& textBox, const EventClock& times)
+    : QObject(&window), window_(window), textBox_(&textBox), times_(times)
+{
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &LeftoverKeyGuard::releaseIfDone);
+    window_.installEventFilter(this);
+    // An input method hands its text to the box itself, not through the window.
+    textBox.installEventFilter(this);
+    listenToWindowHandle();
+}
+
+void LeftoverKeyGuard::arm()
+{
+    everArmed_ = true;
+    armed_ = true;
+    armedAtUs_ = times_.clock().nowMicroseconds();
+    leftover_.clear();
+    fresh_.clear();
+    if (textBox_)
+        textBox_->setAttribute(Qt::WA_InputMethodEnabled, false);
+    listenToWindowHandle();
+    timer_.start(kGuardMs);
+}
+
+void LeftoverKeyGuard::listenToWindowHandle()
+{
+    if (QWindow* handle = window_.windowHandle())
+        handle->installEventFilter(this);
+}
+
+bool LeftoverKeyGuard::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &window_) {
+        if (event->type() == QEvent::Show || event->type() == QEvent::WinIdChange)
+            listenToWindowHandle();
+        return false;
+    }
+    if (watched == textBox_.data())
+        return event->type() == QEvent::InputMethod && armed_;
+    if (!everArmed_ || watched != window_.windowHandle())
+        return false;
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+        return filterKey(*static_cast<const QKeyEvent*>(event));
+    return false;
+}
+
+bool LeftoverKeyGuard::filterKey(const QKeyEvent& key)
+{
+    const int code = key.key();
+    if (key.type() == QEvent::KeyRelease) {
+        // X11 sends a release before each repeat; only the last one means the key is up.
+        if (!key.isAutoRepeat()) {
+            leftover_.erase(code);
+            fresh_.erase(code);
+            releaseIfDone();
+        }
+        return false;
+    }
+    if (key.isAutoRepeat()) {
+        // A repeat of a key whose press this window never took was held down from before.
+        if (fresh_.count(code) != 0)
+            return false;
+        if (armed_)
+            leftover_.insert(code);
+        return true;
+    }
+    const std::int64_t pressedAt = times_.eventMomentOrNow(key.timestamp());
+    if (armed_ && pressedAt < guardEndUs()) {
+        leftover_.insert(code);
+        return true;
+    }
+    fresh_.insert(code);
+    if (armed_) {
+        // The player types afresh: whatever is still marked as held was let go elsewhere.
+        leftover_.clear();
+        releaseIfDone();
+    }
+    return false;
+}
+
+std::int64_t LeftoverKeyGuard::guardEndUs() const
+{
+    return armedAtUs_ + std::int64_t{kGuardMs} * 1000;
+}
+
+void LeftoverKeyGuard::releaseIfDone()
+{
+    if (!armed_ || !leftover_.empty())
+        return;
+    const std::int64_t left = guardEndUs() - times_.clock().nowMicroseconds();
+    if (left > 0) {
+        timer_.start(static_cast<int>((left + 999) / 1000));
+        return;
+    }
+    armed_ = false;
+    if (textBox_)
+        textBox_->setAttribute(Qt::WA_InputMethodEnabled, true);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/EventClock.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <cstdint>
+#include <set>
+
+class QWidget;
+
+// Keeps keys that began before a window was opened out of it: a player still typing in another
+// window when this one comes up. Once armed it drops the window's key presses of the first
+// moments and every repeat of a key it did not see go down afresh, and keeps the input method
+// off the text box until those keys are up, so that no composition grows from them.
+class LeftoverKeyGuard final : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kGuardMs = 400;
+
+    // `textBox` gets its input method back when the guard lets go.
+    LeftoverKeyGuard(QWidget& window, QWidget& textBox, const EventClock& times);
+
+    // The window is being shown or brought forward now.
+    void arm();
+    bool armed() const { return armed_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool filterKey(const class QKeyEvent& key);
+    std::int64_t guardEndUs() const;
+    void listenToWindowHandle();
+    void releaseIfDone();
+
+    QWidget& window_;
+    QPointer<QWidget> textBox_;
+    const EventClock& times_;
+    QTimer timer_;
+    bool everArmed_ = false;
+    bool armed_ = false;  // the first moments, or keys from before still held
+    std::int64_t armedAtUs_ = 0;
+    std::set<int> leftover_;  // keys held down from before, by key code
+    std::set<int> fresh_;     // keys pressed in this window since it was armed
+};

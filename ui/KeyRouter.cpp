@@ -1,0 +1,49 @@
+#include "ui/KeyRouter.h"
+
+#include <QKeyEvent>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+
+KeyRouter::KeyRouter(QWidget& window, const EventClock& times, Judge judge)
+    : QObject(&window), window_(window), times_(times), judge_(std::move(judge))
+{
+    window_.installEventFilter(this);
+    listenToWindowHandle();
+}
+
+int KeyRouter::virtualKeyCode(int qtKey)
+{
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
+        return qtKey;
+    // Digits, space and punctuation keep their codes; everything else is some code outside the letters.
+    if (qtKey >= Qt::Key_Space && qtKey < Qt::Key_A)
+        return qtKey;
+    return 0;
+}
+
+void KeyRouter::listenToWindowHandle()
+{
+    // The window system's window exists once the widget is shown, and anew if it is recreated.
+    if (QWindow* handle = window_.windowHandle())
+        handle->installEventFilter(this);
+}
+
+bool KeyRouter::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &window_) {
+        if (event->type() == QEvent::Show || event->type() == QEvent::WinIdChange)
+            listenToWindowHandle();
+        return false;
+    }
+    if (event->type() == QEvent::KeyPress && watched == window_.windowHandle()) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        // Keys come in the order they were pressed; a stamp that had to be replaced by the
+        // moment of handling must not put a later key before an earlier one.
+        const std::int64_t pressedAt = std::max(times_.eventMomentOrNow(key->timestamp()), lastPressedAtUs_);
+        lastPressedAtUs_ = pressedAt;
+        judge_(virtualKeyCode(key->key()), pressedAt);
+    }
+    return false;
+}
