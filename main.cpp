@@ -1,4 +1,6 @@
 #include "platform/ClockSeededRandom.h"
+#include "platform/DataDirectory.h"
+#include "platform/FirstExposure.h"
 #include "platform/DesktopShell.h"
 #include "platform/GuardedApplication.h"
 #include "platform/SdlAudioSystem.h"
@@ -6,9 +8,12 @@
 #include "platform/SteadyClock.h"
 #include "platform/TerminationSignals.h"
 #include "platform/Fonts.h"
+#include "record/ProblemBox.h"
+#include "record/RecordLocation.h"
 #include "ui/MainWindow.h"
 
 #include <QIcon>
+#include <QStandardPaths>
 
 #include <exception>
 
@@ -22,7 +27,16 @@ int main(int argc, char** argv)
     try {
         QApplication::setApplicationName(QStringLiteral("Zumikko"));
         QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
+        // Desktops match the windows to the menu entry and its icon by this name.
+        QGuiApplication::setDesktopFileName(QStringLiteral(ZUMIKKO_APP_ID));
         QApplication::setFont(gothicFont(9));
+
+        const std::string programDirectory = QCoreApplication::applicationDirPath().toStdString();
+        const std::string dataDirectory = DataDirectory::find(programDirectory, ZUMIKKO_RELATIVE_DATA_DIR);
+        const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        const RecordLocation record = RecordLocation::choose(
+            programDirectory, dataHome.isEmpty() ? std::string() : (dataHome + QStringLiteral("/zumikko")).toStdString(),
+            dataDirectory + "/score.dat");
 
         SteadyClock clock;
         ClockSeededRandom random(clock);
@@ -33,14 +47,18 @@ int main(int argc, char** argv)
         SdlMediaDevice mciBGM(audio);
         SdlMediaDevice mciGoal(audio);
 
-        MainWindow frmMain({mciStart, mciKaiten, mciBGM, mciGoal}, clock, random, shell,
-                           QCoreApplication::applicationDirPath().toStdString());
+        MainWindow frmMain({mciStart, mciKaiten, mciBGM, mciGoal}, clock, random, shell, dataDirectory,
+                           record.path());
         QObject::connect(&terminationSignals, &TerminationSignals::received, &frmMain, &MainWindow::endProgram);
         frmMain.show();
-        frmMain.startUp();
-        // A signal that came while a start-up message was open has already ended the program.
-        if (frmMain.ended())
-            return 0;
+        // A message box at start-up must find the main window on screen to stand over it.
+        new FirstExposure(frmMain, [&frmMain, &record] {
+            if (!record.problem().empty())
+                showProblemBox(&frmMain, QString::fromStdString(record.problem()));
+            // A signal that came while that message was open has already ended the program.
+            if (!frmMain.ended())
+                frmMain.startUp();
+        });
         return QApplication::exec();
     } catch (const std::exception& error) {
         GuardedApplication::reportFatal(QString::fromLocal8Bit(error.what()));

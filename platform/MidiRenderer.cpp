@@ -13,8 +13,8 @@ constexpr int blockFrames = 4096;
 // After the last event the release and reverb tails still ring; render on until they fade,
 // but never longer than this.
 constexpr double maxTailSeconds = 4.0;
-// About -60 dB: quieter than this counts as silence when the tail is trimmed.
-constexpr int silenceThreshold = 32;
+// About -60 dB of the rendered level: quieter than this counts as silence when the tail is trimmed.
+constexpr float silenceThreshold = 32.0f / 32768.0f;
 
 struct SettingsDeleter { void operator()(fluid_settings_t* s) const { delete_fluid_settings(s); } };
 struct SynthDeleter { void operator()(fluid_synth_t* s) const { delete_fluid_synth(s); } };
@@ -32,15 +32,25 @@ void quietenLibraryChatter()
     });
 }
 
-std::int16_t toSample(float value)
+std::int16_t toSample(float value, float gain)
 {
-    const float scaled = std::nearbyint(value * 32767.0f);
-    return static_cast<std::int16_t>(std::clamp(scaled, -32768.0f, 32767.0f));
+    // The gain brings the peak to peakLevel, so the clamp only guards against rounding.
+    const float scaled = std::nearbyint(value * gain * 32767.0f);
+    return static_cast<std::int16_t>(std::clamp(scaled, -32767.0f, 32767.0f));
 }
 
-bool isSilent(std::int16_t sample) { return sample > -silenceThreshold && sample < silenceThreshold; }
+bool isSilent(float sample) { return std::fabs(sample) < silenceThreshold; }
 
 } // namespace
+
+std::string MidiRenderer::installedSoundFont()
+{
+    for (const char* candidate : {defaultSoundFont, "/usr/share/sounds/sf2/default-GM.sf2",
+                                  "/usr/share/sounds/sf2/FluidR3_GM.sf2"})
+        if (fluid_is_soundfont(candidate))
+            return candidate;
+    return defaultSoundFont;
+}
 
 MidiRenderer::MidiRenderer(std::string soundFont)
     : soundFont_(std::move(soundFont))
@@ -57,7 +67,8 @@ MidiRenderer::Result MidiRenderer::render(const std::string& midiPath, int frequ
 
     const std::unique_ptr<fluid_settings_t, SettingsDeleter> settings(new_fluid_settings());
     fluid_settings_setnum(settings.get(), "synth.sample-rate", frequency);
-    fluid_settings_setnum(settings.get(), "synth.gain", 0.8);
+    // Well below 1, so that the synth's own output does not saturate before it is scaled.
+    fluid_settings_setnum(settings.get(), "synth.gain", 0.2);
     // Events must follow the frames we render, not the wall clock of this thread.
     fluid_settings_setstr(settings.get(), "player.timing-source", "sample");
     const std::unique_ptr<fluid_synth_t, SynthDeleter> synth(new_fluid_synth(settings.get()));
@@ -73,17 +84,14 @@ MidiRenderer::Result MidiRenderer::render(const std::string& midiPath, int frequ
         || fluid_player_play(player.get()) != FLUID_OK)
         return {{}, "cannot play the MIDI file"};
 
-    std::vector<float> block(2 * blockFrames);
-    std::vector<std::int16_t> pcm;
+    // The whole song is kept as floats until its peak is known.
+    std::vector<float> rendered;
     const auto renderBlock = [&] {
-        fluid_synth_write_float(synth.get(), blockFrames, block.data(), 0, 2, block.data(), 1, 2);
-        bool silent = true;
-        for (const float value : block) {
-            const std::int16_t sample = toSample(value);
-            silent = silent && isSilent(sample);
-            pcm.push_back(sample);
-        }
-        return silent;
+        const std::size_t start = rendered.size();
+        rendered.resize(start + 2 * blockFrames);
+        float* block = rendered.data() + start;
+        fluid_synth_write_float(synth.get(), blockFrames, block, 0, 2, block, 1, 2);
+        return std::all_of(block, block + 2 * blockFrames, isSilent);
     };
 
     while (fluid_player_get_status(player.get()) == FLUID_PLAYER_PLAYING) {
@@ -99,12 +107,17 @@ MidiRenderer::Result MidiRenderer::render(const std::string& midiPath, int frequ
             break;
     }
 
-    const auto lastSound = std::find_if(pcm.rbegin(), pcm.rend(), [](std::int16_t s) { return !isSilent(s); });
-    std::size_t keep = static_cast<std::size_t>(pcm.rend() - lastSound);
+    const auto lastSound = std::find_if(rendered.rbegin(), rendered.rend(), [](float s) { return !isSilent(s); });
+    std::size_t keep = static_cast<std::size_t>(rendered.rend() - lastSound);
     keep += keep % 2;  // whole frames only
-    pcm.resize(keep);
-    pcm.shrink_to_fit();
-    if (pcm.empty())
+    if (keep == 0)
         return {{}, "the MIDI file makes no sound"};
+    float peak = 0.0f;
+    for (std::size_t i = 0; i < keep; ++i)
+        peak = std::max(peak, std::fabs(rendered[i]));
+    const float gain = static_cast<float>(peakLevel) / peak;
+    std::vector<std::int16_t> pcm(keep);
+    for (std::size_t i = 0; i < keep; ++i)
+        pcm[i] = toSample(rendered[i], gain);
     return {std::move(pcm), {}};
 }

@@ -10,16 +10,25 @@
 class MidiRenderer {
 public:
     static constexpr const char* defaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+    // The loudest sample of a rendered song, as a fraction of full scale. The music's share of the
+    // mix: with the start chime (0.42) and the reel whirr (0.15) at their own peaks on top, the
+    // mix stays under -1 dBFS (0.891), so nothing clips, whatever the soundfont's loudness.
+    static constexpr double peakLevel = 0.30;
+
+    // The General MIDI soundfont Debian has installed: TimGM6mb, else the system's default
+    // (the default-GM.sf2 alternative), else FluidR3. The first of them when none is there.
+    static std::string installedSoundFont();
 
     struct Result {
         std::vector<std::int16_t> pcm;  // interleaved stereo, signed 16-bit, native byte order
         std::string error;              // why pcm is empty; empty when cancelled
     };
 
-    explicit MidiRenderer(std::string soundFont = defaultSoundFont);
+    explicit MidiRenderer(std::string soundFont = installedSoundFont());
     virtual ~MidiRenderer() = default;
 
-    // Renders the whole song at `frequency` frames per second, trailing silence cut off.
+    // Renders the whole song at `frequency` frames per second, trailing silence cut off, scaled so
+    // that its loudest sample lies at peakLevel.
     // Gives up with an empty result as soon as `stop` is requested.
     virtual Result render(const std::string& midiPath, int frequency, std::stop_token stop) const;
 

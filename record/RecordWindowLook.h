@@ -9,8 +9,8 @@ class QWidget;
 
 // What the name-entry and best-score windows share in how they look and open.
 struct RecordWindowLook {
-    // A frame with only a title and a close box. A Tool window stays out of the taskbar and,
-    // without a parent, belongs to no other window.
+    // A frame with only a title and a close box. A Tool window stays out of the taskbar; it has
+    // no parent window, only a transient parent to stand over (see setTransientParent).
     static constexpr Qt::WindowFlags windowFlags =
         Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
 

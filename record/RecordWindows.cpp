@@ -1,5 +1,6 @@
 #include "record/RecordWindows.h"
 
+#include "platform/TransientParent.h"
 #include "record/ProblemBox.h"
 
 #include <QLabel>
@@ -15,9 +16,9 @@ void bringForward(QWidget& window)
 
 } // namespace
 
-RecordWindows::RecordWindows(std::string scoreFilePath, QObject* parent)
-    : QObject(parent),
-      file_(std::move(scoreFilePath)),
+RecordWindows::RecordWindows(std::string scoreFilePath, QWidget* owner)
+    : file_(std::move(scoreFilePath)),
+      owner_(owner),
       reportProblem_(showProblemBox)
 {
 }
@@ -42,6 +43,7 @@ void RecordWindows::showChampionEntry(const QString& scoreText, const QString& c
 {
     if (!userName_) {
         userName_ = new UserNameWindow(reportProblem_);
+        setTransientParent(*userName_, owner_);
         connect(userName_, &UserNameWindow::nameConfirmed, this, &RecordWindows::confirmChampion);
     }
     userName_->ignoreLeftoverKeys();
@@ -57,6 +59,7 @@ ScoreWindow* RecordWindows::showScoreWindow(bool loadFromFile)
         return score_;
     }
     score_ = new ScoreWindow(file_, reportProblem_);
+    setTransientParent(*score_, owner_);
     bringForward(*score_);
     if (loadFromFile)
         score_->load();

@@ -7,16 +7,18 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
 
 #include <string>
 
 // Keeps at most one name-entry window and one best-score window, creating each when it is
-// shown and forgetting it when it closes itself. The windows have no parent: the main window
-// stays usable while they are open.
+// shown and forgetting it when it closes itself. The windows stand over the owner (the main
+// window), so that the desktop places them there, but are not modal: the owner stays usable
+// while they are open.
 class RecordWindows : public QObject {
     Q_OBJECT
 public:
-    explicit RecordWindows(std::string scoreFilePath, QObject* parent = nullptr);
+    explicit RecordWindows(std::string scoreFilePath, QWidget* owner = nullptr);
     ~RecordWindows() override;
 
     // Tests read the messages here instead of facing a message box.
@@ -41,6 +43,7 @@ private:
     void confirmChampion(const QString& name, const QString& score);
 
     ScoreFile file_;
+    QPointer<QWidget> owner_;
     ProblemReporter reportProblem_;
     QPointer<UserNameWindow> userName_;
     QPointer<ScoreWindow> score_;

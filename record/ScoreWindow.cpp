@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
+
 ScoreWindow::ScoreWindow(ScoreFile file, ProblemReporter reportProblem, QWidget* parent)
     : QDialog(parent, RecordWindowLook::windowFlags),
       file_(std::move(file)),
@@ -21,14 +23,20 @@ ScoreWindow::ScoreWindow(ScoreFile file, ProblemReporter reportProblem, QWidget*
     setFixedSize(312, 135);
     setFont(gothicFont(9));
 
-    Look::label(this, "Label1", QStringLiteral("このゲームではスコアの少ない方が高得点です。"), QRect(32, 16, 250, 12));
-    Look::label(this, "Label2", QStringLiteral("チャンピオン"), QRect(8, 52, 62, 12));  // the layout's top is 52.5
+    growToText(*Look::label(this, "Label1", QStringLiteral("このゲームではスコアの少ない方が高得点です。"),
+                            QRect(32, 16, 250, 12)));
+    QLabel* champion = Look::label(this, "Label2", QStringLiteral("チャンピオン"), QRect(8, 52, 62, 12));  // the layout's top is 52.5
 
     const QColor paleYellow(0xFF, 0xFF, 0xC0);
     lblName_ = Look::valueLabel(this, "lblName", QStringLiteral("-"), QRect(72, 48, 137, 21), paleYellow,
                                 Qt::AlignLeft, gothicFont(12));
     lblScore_ = Look::valueLabel(this, "lblScore", QStringLiteral("0"), QRect(208, 48, 97, 21), paleYellow,
                                  Qt::AlignRight, gothicFont(12));
+    // Grown to its text, the heading would run under the name box in a wider font: it then ends
+    // where the box begins, as far as the window's edge allows.
+    growToText(*champion);
+    if (champion->geometry().right() >= lblName_->x())
+        champion->move(std::max(0, lblName_->x() - champion->width()), champion->y());
 
     cmdClose_ = new QPushButton(QStringLiteral("OK"), this);
     cmdClose_->setObjectName(QStringLiteral("cmdClose"));

@@ -29,7 +29,9 @@ UserNameWindow::UserNameWindow(ProblemReporter reportProblem, QWidget* parent)
         QRect(24, 8, 257, 25));
     message->setWordWrap(true);
 
-    Look::label(this, "Label1", QStringLiteral("あなたのお名前"), QRect(8, 62, 87, 13))->setFont(gothicFont(9.75));
+    QLabel* nameHeading = Look::label(this, "Label1", QStringLiteral("あなたのお名前"), QRect(8, 62, 87, 13));
+    nameHeading->setFont(gothicFont(9.75));
+    growToText(*nameHeading);
 
     txtName_ = new QLineEdit(this);
     txtName_->setObjectName(QStringLiteral("txtName"));
@@ -37,7 +39,9 @@ UserNameWindow::UserNameWindow(ProblemReporter reportProblem, QWidget* parent)
     txtName_->setFont(gothicFont(11.25));
     txtName_->setAttribute(Qt::WA_InputMethodEnabled);
 
-    Look::label(this, "Label3", QStringLiteral("あなたのスコア"), QRect(8, 93, 83, 13))->setFont(gothicFont(9.75));
+    QLabel* scoreHeading = Look::label(this, "Label3", QStringLiteral("あなたのスコア"), QRect(8, 93, 83, 13));
+    scoreHeading->setFont(gothicFont(9.75));
+    growToText(*scoreHeading);
 
     lblScore_ = Look::valueLabel(this, "lblScore", QString(), QRect(104, 88, 185, 22),
                                  palette().color(QPalette::HighlightedText), Qt::AlignLeft, gothicFont(11.25, true));

@@ -7,6 +7,7 @@
 #include "platform/PlainMessageBox.h"
 #include "platform/SurfaceImage.h"
 #include "platform/SurfaceWidget.h"
+#include "platform/TransientParent.h"
 #include "record/RecordWindows.h"
 #include "platform/Fonts.h"
 #include "ui/KeyRouter.h"
@@ -80,15 +81,21 @@ QLabel* makeLabel(QWidget* parent, const LabelLook& look)
 } // namespace
 
 MainWindow::MainWindow(Devices devices, const Clock& clock, RandomSource& random, Shell& shell,
-                       const std::string& programDirectory, QWidget* parent)
+                       const std::string& dataDirectory, QWidget* parent)
+    : MainWindow(devices, clock, random, shell, dataDirectory, dataDirectory + "/score.dat", parent)
+{
+}
+
+MainWindow::MainWindow(Devices devices, const Clock& clock, RandomSource& random, Shell& shell,
+                       const std::string& dataDirectory, const std::string& recordPath, QWidget* parent)
     : QMainWindow(parent),
       clock_(clock),
       eventTimes_(clock),
       shell_(shell),
-      programDirectory_(programDirectory),
+      dataDirectory_(dataDirectory),
       sounds_(devices.mciStart, devices.mciKaiten, devices.mciBGM, devices.mciGoal),
-      scoreFile_(programDirectory + "/score.dat"),
-      recordWindows_(std::make_unique<RecordWindows>(scoreFile_.path())),
+      scoreFile_(recordPath),
+      recordWindows_(std::make_unique<RecordWindows>(scoreFile_.path(), this)),
       picABC_(loadArtwork(QStringLiteral("abc.png"), 957, 32)),
       picMask_(loadArtwork(QStringLiteral("mask.png"), 957, 32)),
       picLEDFront_(loadArtwork(QStringLiteral("led_front.png"), 8, 25)),
@@ -157,8 +164,7 @@ void MainWindow::buildClientArea()
     new ShapeWidget(QRect(80, 96, 137, 33), 5, std::nullopt, c);      // Shape2: the reel frame
     QLabel* label1 = makeLabel(c, {QRect(132, 130, 36, 11), QStringLiteral("？？？"), std::nullopt,
                                    Qt::AlignHCenter | Qt::AlignTop, gothicFont(8.25, true), false, QColor(0x0000FF)});
-    // Sized to its text: the stand-in font may need a pixel or two more than the original.
-    label1->resize(label1->size().expandedTo(label1->sizeHint()));
+    growToText(*label1);
     lblScore_ = makeLabel(c, {QRect(152, 176, 148, 25), QStringLiteral("0"), QColor(0xC0FFFF),
                               Qt::AlignRight | Qt::AlignVCenter, minchoFont(18, true)});
     lblMiss_ = makeLabel(c, {QRect(0, 176, 148, 25), QStringLiteral("0"), QColor(0xC0C0FF),
@@ -170,8 +176,8 @@ void MainWindow::buildClientArea()
     new ShapeWidget(QRect(232, 94, 57, 39), 2, std::nullopt, c);  // Shape3: frames the typed letter
     lblType_ = makeLabel(c, {QRect(232, 106, 57, 25), QString(), QColor(0xFFC0FF), Qt::AlignCenter,
                              gothicFont(20.25, true)});
-    makeLabel(c, {QRect(232, 94, 57, 12), QStringLiteral("Your type"), QColor(0xFFFFFF), Qt::AlignCenter,
-                  defaultFont});  // Label2
+    growToText(*makeLabel(c, {QRect(232, 94, 57, 12), QStringLiteral("Your type"), QColor(0xFFFFFF), Qt::AlignCenter,
+                              defaultFont}));  // Label2
     lblKaisu_ = makeLabel(c, {QRect(8, 104, 65, 17), QStringLiteral("Let's Start"), QColor(0xFFFFC0),
                               Qt::AlignCenter, defaultFont, true});
 
@@ -223,7 +229,7 @@ void MainWindow::buildMenu()
 
 void MainWindow::startUp()
 {
-    game_->startUp(programDirectory_);
+    game_->startUp(dataDirectory_);
 }
 
 void MainWindow::KeyClick(int keyCode, std::int64_t pressedAtUs)
@@ -286,6 +292,7 @@ void MainWindow::showVersion()
 {
     // Modal: the reel stands still until it closes, as under every modal box.
     VersionWindow window(shell_);
+    setTransientParent(window, this);
     window.exec();
 }
 

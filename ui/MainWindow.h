@@ -43,8 +43,11 @@ public:
         MediaDevice& mciGoal;
     };
 
+    // dataDirectory holds the sound files; the record is score.dat there.
     MainWindow(Devices devices, const Clock& clock, RandomSource& random, Shell& shell,
-               const std::string& programDirectory, QWidget* parent = nullptr);
+               const std::string& dataDirectory, QWidget* parent = nullptr);
+    MainWindow(Devices devices, const Clock& clock, RandomSource& random, Shell& shell,
+               const std::string& dataDirectory, const std::string& recordPath, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // After the window is shown: opens the sound devices and reads the record.
@@ -93,7 +96,7 @@ private:
     const Clock& clock_;
     EventClock eventTimes_;
     Shell& shell_;
-    std::string programDirectory_;
+    std::string dataDirectory_;
     SoundCues sounds_;
     ScoreFile scoreFile_;
     std::unique_ptr<RecordWindows> recordWindows_;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -37,6 +38,30 @@ TEST(MidiRenderer, rendersANoteForItsLengthAtTheRequestedRateAndCutsTheSilenceAf
         EXPECT_GT(seconds, 0.5);
         EXPECT_LT(seconds, 2.5) << "the silence at the end was not cut off";
         EXPECT_GT(peak(result.pcm, 0, std::size_t(rate)), 1000) << "the note is missing";
+    }
+}
+
+// -1 dBFS: the loudest sample the mix of all sounds may reach.
+constexpr int kMixCeiling = 29204;
+
+TEST(MidiRenderer, everySongPeaksAtTheMusicsShareOfTheMixWhateverItsOwnLoudness)
+{
+    const TemporaryDirectory directory;
+    const std::string loud = directory.path() + "/loud.mid";
+    SoundFileWriter::writeLoudChord(loud, 16, 1.5);
+    const std::string quiet = directory.path() + "/quiet.mid";
+    SoundFileWriter::writeMelody(quiet, 1, 0.5, 0.0);
+    const int level = int(std::lround(MidiRenderer::peakLevel * 32767));
+    ASSERT_LT(level, kMixCeiling);
+    const std::string cases[] = {ZUMIKKO_ASSETS_DIR "/bgm.mid", ZUMIKKO_ASSETS_DIR "/goal.mid", loud, quiet};
+    for (const std::string& song : cases) {
+        const MidiRenderer::Result result = MidiRenderer().render(song, 44100, {});
+        ASSERT_TRUE(result.error.empty()) << song << ": " << result.error;
+        const int loudest = peak(result.pcm, 0, result.pcm.size());
+        EXPECT_LE(loudest, level + 1) << song;
+        EXPECT_GE(loudest, level - 1) << song << ": scaled to its peak, not merely cut";
+        const auto full = std::count_if(result.pcm.begin(), result.pcm.end(), [](std::int16_t s) { return std::abs(int(s)) >= 32767; });
+        EXPECT_EQ(full, 0) << song << " clips";
     }
 }
 

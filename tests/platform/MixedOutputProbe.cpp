@@ -5,6 +5,7 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 MixedOutputProbe::MixedOutputProbe()
 {
@@ -27,6 +28,7 @@ void MixedOutputProbe::record(const std::int16_t* samples, int frames)
     for (int i = 0; i < frames; ++i) {
         const std::int16_t left = samples[2 * i];
         const std::int16_t right = samples[2 * i + 1];
+        block.peak = std::max({block.peak, std::abs(int(left)), std::abs(int(right))});
         if (left == 0 && right == 0)
             continue;
         const long position = PositionCode::decode(left, right);

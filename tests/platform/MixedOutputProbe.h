@@ -20,6 +20,7 @@ public:
         long lastPosition = -1;
         bool inOrder = true;        // every sounding frame decodes, one position after the other
         std::int16_t maxRight = 0;
+        int peak = 0;               // the loudest sample of either channel, as a magnitude
 
         bool silent() const { return soundFrames == 0; }
     };

@@ -342,4 +342,38 @@ TEST_F(SdlMediaDeviceTest, aMidiFileRenderedWithTheSoundfontSoundsAfterOpenAndPl
     EXPECT_TRUE(probe.waitFor(since, sounding));
 }
 
+TEST_F(SdlMediaDeviceTest, theDeliveredSoundsTogetherLeaveTheMixUnderMinusOneDecibel)
+{
+    constexpr int ceiling = 29204;  // -1 dBFS
+    SdlMediaDevice start(audio);
+    SdlMediaDevice kaiten(audio);
+    SdlMediaDevice music(audio);
+    start.setFileName(ZUMIKKO_ASSETS_DIR "/start.wav");
+    kaiten.setFileName(ZUMIKKO_ASSETS_DIR "/kaiten.wav");
+    // The background music and the goal music never play together; each meets the other two.
+    for (const char* song : {"/bgm.mid", "/goal.mid"}) {
+        SCOPED_TRACE(song);
+        music.setFileName(std::string(ZUMIKKO_ASSETS_DIR) + song);
+        for (SdlMediaDevice* device : {&start, &kaiten, &music})
+            device->command(Open);
+        ASSERT_TRUE(eventually([&] { return !music.isLoading(); }));
+        ASSERT_TRUE(start.isReady() && kaiten.isReady() && music.isReady());
+        const auto since = probe.nextIndex();
+        // All three from their first frame, back to back as a new game sends them: the moment
+        // where they add up most.
+        for (SdlMediaDevice* device : {&music, &start, &kaiten})
+            send(*device, {Stop, Prev, Play});
+        // About a second of mixing passes: the start chime and the whirr end well before.
+        const auto blocks = probe.collect(since, 100);
+        ASSERT_FALSE(blocks.empty());
+        int loudest = 0;
+        for (const auto& block : blocks)
+            loudest = std::max(loudest, block.peak);
+        EXPECT_LE(loudest, ceiling);
+        EXPECT_GT(loudest, ceiling / 3) << "the sounds did not play";
+        for (SdlMediaDevice* device : {&start, &kaiten, &music})
+            device->command(Close);
+    }
+}
+
 } // namespace

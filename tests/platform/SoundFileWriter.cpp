@@ -92,4 +92,36 @@ void writeMelody(const std::string& path, int notes, double noteSeconds, double 
     writeBytes(path, out);
 }
 
+void writeLoudChord(const std::string& path, int notes, double seconds)
+{
+    std::string track;
+    putVariableLength(track, 0);
+    track += "\xFF\x51\x03";
+    putBig(track, 500000, 3);
+    putVariableLength(track, 0);
+    track += std::string("\xC0\x13", 2);  // church organ on channel 1
+    putVariableLength(track, 0);
+    track += std::string("\xC1\x3D", 2);  // brass section on channel 2
+    for (int i = 0; i < notes; ++i) {
+        putVariableLength(track, 0);
+        track += std::string(1, static_cast<char>(0x90 | (i % 2))) + static_cast<char>(36 + i * 3) + '\x7F';
+    }
+    for (int i = 0; i < notes; ++i) {
+        putVariableLength(track, i == 0 ? ticks(seconds) : 0);
+        track += std::string(1, static_cast<char>(0x80 | (i % 2))) + static_cast<char>(36 + i * 3) + '\x40';
+    }
+    putVariableLength(track, ticks(0.5));
+    track += std::string("\xFF\x2F\x00", 3);
+
+    std::string out = "MThd";
+    putBig(out, 6, 4);
+    putBig(out, 0, 2);
+    putBig(out, 1, 2);
+    putBig(out, ticksPerQuarter, 2);
+    out += "MTrk";
+    putBig(out, static_cast<std::uint32_t>(track.size()), 4);
+    out += track;
+    writeBytes(path, out);
+}
+
 } // namespace SoundFileWriter

@@ -13,6 +13,9 @@ void writeWave(const std::string& path, const std::vector<std::int16_t>& samples
 // A type-0 MIDI file at 120 beats a minute: `notes` piano notes of `noteSeconds` each, one after
 // the other, then `restSeconds` of nothing before the end of the track.
 void writeMelody(const std::string& path, int notes, double noteSeconds, double restSeconds);
+// `notes` keys struck together at full velocity on organ and brass, held for `seconds`: far
+// louder than any song of the game.
+void writeLoudChord(const std::string& path, int notes, double seconds);
 
 void writeBytes(const std::string& path, const std::string& bytes);
 

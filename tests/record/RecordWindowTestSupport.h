@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -37,20 +38,58 @@ struct ControlLayout {
     double pointSize;
     bool bold;
     QString text;
+    // Sized to its text: it stands where the layout puts it (moved left only to stay clear of
+    // the control to its right) and is at least as large as the layout and as its whole text in
+    // the font actually used.
+    bool sizedToText = false;
 };
+
+inline void expectSizedToText(const QLabel& label, const QRect& layout)
+{
+    EXPECT_EQ(label.y(), layout.y()) << label.objectName().toStdString();
+    EXPECT_LE(label.x(), layout.x()) << label.objectName().toStdString();
+    EXPECT_GE(label.x(), 0) << label.objectName().toStdString();
+    EXPECT_GE(label.geometry().right(), layout.right()) << label.objectName().toStdString();
+    EXPECT_GE(label.width(), layout.width()) << label.objectName().toStdString();
+    EXPECT_GE(label.height(), layout.height()) << label.objectName().toStdString();
+    const QFontMetrics metrics(label.font());
+    EXPECT_GE(label.contentsRect().width(), metrics.horizontalAdvance(label.text()))
+        << label.objectName().toStdString() << " cuts off its text";
+    EXPECT_GE(label.contentsRect().height(), metrics.height()) << label.objectName().toStdString();
+}
 
 inline void expectLayout(const QWidget& window, const std::vector<ControlLayout>& controls)
 {
     for (const ControlLayout& c : controls) {
         const auto* control = window.findChild<QWidget*>(QString::fromLatin1(c.name));
         ASSERT_NE(control, nullptr) << c.name;
-        EXPECT_EQ(control->geometry(), c.geometry) << c.name;
+        if (c.sizedToText) {
+            const auto* label = qobject_cast<const QLabel*>(control);
+            ASSERT_NE(label, nullptr) << c.name;
+            expectSizedToText(*label, c.geometry);
+        } else {
+            EXPECT_EQ(control->geometry(), c.geometry) << c.name;
+        }
         EXPECT_DOUBLE_EQ(control->font().pointSizeF(), c.pointSize) << c.name;
         EXPECT_EQ(control->font().bold(), c.bold) << c.name;
         EXPECT_TRUE(control->font().families().contains(QStringLiteral("IPAPGothic"))) << c.name;
         if (const auto* label = qobject_cast<const QLabel*>(control)) {
             EXPECT_EQ(label->text(), c.text) << c.name;
         }
+    }
+}
+
+// Each heading and the control beside it, which lies in front of it: the heading's text must not
+// run under that control, whatever the font.
+inline void expectHeadingsClear(const QWidget& window, const std::vector<std::pair<const char*, const char*>>& pairs)
+{
+    for (const auto& [heading, neighbour] : pairs) {
+        const auto* a = window.findChild<QWidget*>(QString::fromLatin1(heading));
+        const auto* b = window.findChild<QWidget*>(QString::fromLatin1(neighbour));
+        ASSERT_NE(a, nullptr) << heading;
+        ASSERT_NE(b, nullptr) << neighbour;
+        EXPECT_FALSE(a->geometry().intersects(b->geometry())) << heading << " runs under " << neighbour;
+        EXPECT_TRUE(window.rect().contains(a->geometry())) << heading << " leaves the window";
     }
 }
 

@@ -5,6 +5,8 @@
 #include "tests/record/ScoreDirectory.h"
 
 #include <QLineEdit>
+#include <QShortcut>
+#include <QWindow>
 #include <QPointer>
 
 #include <functional>
@@ -234,6 +236,45 @@ TEST_F(RecordWindowsTest, aFurtherRecordReusesTheOpenNameEntryAndKeepsTheTypedNa
     EXPECT_EQ(entry->txtName()->text(), "ab");
     EXPECT_EQ(entry->lblScore()->text(), "4000");
     EXPECT_EQ(scratch.bytes(), "\"old\"\r\n\"5000\"\r\n");
+}
+
+
+// Both windows stand over the main window so that the desktop places them there, yet stay
+// windows of their own: Enter confirms the window it is typed in, not the owner's shortcut.
+TEST(RecordWindowsOwner, bothWindowsStandOverTheOwnerAndKeepTheirOwnEnter)
+{
+    ScoreDirectory scratch;
+    scratch.put("\"old\"\r\n\"5000\"\r\n");
+    ReportedProblems problems;
+    QWidget owner;
+    owner.resize(338, 228);
+    int ownerEnters = 0;
+    auto* shortcut = new QShortcut(QKeySequence(Qt::Key_Return), &owner);
+    QObject::connect(shortcut, &QShortcut::activated, &owner, [&ownerEnters] { ++ownerEnters; });
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+
+    RecordWindows windows(scratch.scoreFile(), &owner);
+    windows.setProblemReporter(problems.reporter());
+    windows.showChampionEntry(QStringLiteral("4970"), kCaption);
+    const QPointer<UserNameWindow> entry = windows.userNameWindow();
+    ASSERT_NE(entry, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(entry));
+    EXPECT_EQ(entry->windowHandle()->transientParent(), owner.windowHandle());
+    EXPECT_EQ(entry->parentWidget(), nullptr) << "a child Tool window shares the owner's shortcuts";
+
+    ASSERT_TRUE(QTest::qWaitFor([&entry] { return !entry->leftoverKeys().armed(); }));
+    typeText(entry, "abc");
+    pressKey(entry, Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&entry] { return entry.isNull(); }));
+    const QPointer<ScoreWindow> score = windows.scoreWindow();
+    ASSERT_NE(score, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(score));
+    EXPECT_EQ(score->windowHandle()->transientParent(), owner.windowHandle());
+    pressKey(score, Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&score] { return score.isNull(); }));
+    EXPECT_EQ(scratch.bytes(), "\"abc\"\r\n\"4970\"\r\n");
+    EXPECT_EQ(ownerEnters, 0);
 }
 
 TEST_F(RecordWindowsTest, lettersStillBeingTypedIntoTheGameWhenTheNameEntryOpensStayOutOfTheBox)

@@ -36,12 +36,13 @@ TEST_F(ScoreWindowTest, placesEveryControlAsTheLayoutTableSays)
     EXPECT_EQ(window->windowTitle(), "過去最高スコア");
     expectFixedToolWindowWithOnlyACloseBox(*window, QSize(312, 135));
     expectLayout(*window, {
-        {"Label1", {32, 16, 250, 12}, 9, false, "このゲームではスコアの少ない方が高得点です。"},
-        {"Label2", {8, 52, 62, 12}, 9, false, "チャンピオン"},
+        {"Label1", {32, 16, 250, 12}, 9, false, "このゲームではスコアの少ない方が高得点です。", true},
+        {"Label2", {8, 52, 62, 12}, 9, false, "チャンピオン", true},
         {"lblName", {72, 48, 137, 21}, 12, false, "-"},
         {"lblScore", {208, 48, 97, 21}, 12, false, "0"},
         {"cmdClose", {112, 96, 89, 25}, 9, false, ""},
     });
+    expectHeadingsClear(*window, {{"Label2", "lblName"}});
     EXPECT_EQ(window->cmdClose()->text(), "OK");
     EXPECT_TRUE(window->cmdClose()->isDefault());
 

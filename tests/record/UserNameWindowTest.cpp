@@ -32,12 +32,13 @@ TEST_F(UserNameWindowTest, placesEveryControlAsTheLayoutTableSays)
     expectLayout(*window, {
         {"lblMessage", {24, 8, 257, 25}, 9, false,
          "過去最高スコアを越し、チャンピオンになりました。あなたのお名前を入力してください。"},
-        {"Label1", {8, 62, 87, 13}, 9.75, false, "あなたのお名前"},
+        {"Label1", {8, 62, 87, 13}, 9.75, false, "あなたのお名前", true},
         {"txtName", {104, 56, 185, 22}, 11.25, false, ""},
-        {"Label3", {8, 93, 83, 13}, 9.75, false, "あなたのスコア"},
+        {"Label3", {8, 93, 83, 13}, 9.75, false, "あなたのスコア", true},
         {"lblScore", {104, 88, 185, 22}, 11.25, true, ""},
         {"cmdOK", {108, 136, 81, 25}, 9, false, ""},
     });
+    expectHeadingsClear(*window, {{"Label1", "txtName"}, {"Label3", "lblScore"}});
     EXPECT_TRUE(window->findChild<QLabel*>("lblMessage")->wordWrap());
     EXPECT_TRUE(window->txtName()->text().isEmpty());
     EXPECT_TRUE(window->txtName()->testAttribute(Qt::WA_InputMethodEnabled));

@@ -63,6 +63,9 @@ int main(int argc, char** argv)
         save(directory, "title_a.png", title.bright());
         save(directory, "title_b.png", title.dim());
         save(directory, "icon.png", ProgramIcon(sansBold).image());
+        for (const int pixels : ProgramIcon::themeSizes)
+            if (pixels != ProgramIcon::size)
+                save(directory, QStringLiteral("icon_%1.png").arg(pixels), ProgramIcon(sansBold, pixels).image());
         save(directory, "lever.png", Lever().image());
         save(directory, "quillon.png", MakerLogo(script).image());
     } catch (const std::exception& error) {

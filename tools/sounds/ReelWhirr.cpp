@@ -28,6 +28,6 @@ std::vector<double> ReelWhirr::render(int sampleRate)
         out[i] = whirr + tick;
     }
     Envelope::fadeOut(out, sampleRate, 0.08);
-    Envelope::normalise(out, 0.3);
+    Envelope::normalise(out, 0.15);
     return out;
 }
