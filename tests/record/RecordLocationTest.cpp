@@ -110,11 +110,13 @@ TEST_F(RecordLocationTest, aReadOnlyProgramFolderKeepsTheRecordInThePlayersHome)
     fs::permissions(scratch.directory() / "home", fs::perms::all);
     // root may write anywhere; the folder is read-only only to an ordinary user.
     const bool asRoot = ::geteuid() == 0;
-    if (asRoot)
+    if (asRoot) {
         ASSERT_EQ(::seteuid(65534), 0);
+    }
     const RecordLocation location = RecordLocation::choose(program.string(), player.string(), (program / "score.dat").string());
-    if (asRoot)
+    if (asRoot) {
         ASSERT_EQ(::seteuid(0), 0);
+    }
     fs::permissions(program, fs::perms::owner_all);
     EXPECT_EQ(location.path(), (player / "score.dat").string());
     EXPECT_EQ(location.problem(), "");
@@ -153,10 +155,11 @@ TEST_F(RecordLocationTest, troubleMakingTheRecordIsReportedUnderTheRecordsOwnNam
         c.arrange();
         const RecordLocation location = choose();
         EXPECT_EQ(location.path(), (player / "score.dat").string()) << c.what;
-        if (c.problemPart.empty())
+        if (c.problemPart.empty()) {
             EXPECT_EQ(location.problem(), "") << c.what;
-        else
+        } else {
             EXPECT_NE(location.problem().find(c.problemPart), std::string::npos) << c.what << ": " << location.problem();
+        }
         EXPECT_EQ(fs::is_regular_file(player / "score.dat"), c.recordAppears) << c.what;
         if (fs::is_directory(player))
             EXPECT_EQ(entries(player), std::vector<std::string>{}) << c.what << ": no temporary file is left";
