@@ -1,5 +1,7 @@
 #include "record/RecordLocation.h"
 
+#include "record/WriteAll.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <stdio.h>
@@ -68,20 +70,6 @@ int readDelivered(const std::string& path, std::string& bytes)
     }
     ::close(fd);
     return error;
-}
-
-bool writeAll(int fd, const std::string& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 // Puts the bytes under target only if nothing is there yet. The whole file is written under a

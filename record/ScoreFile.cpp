@@ -6,6 +6,7 @@
 #include "record/RecordFieldReader.h"
 #include "record/ShiftJisCodec.h"
 #include "record/Utf8Characters.h"
+#include "record/WriteAll.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -109,20 +110,6 @@ ReadOutcome readAll(const std::string& path)
     }
     outcome.bytes = std::move(bytes);
     return outcome;
-}
-
-bool writeAll(int fd, const std::string& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 std::string directoryOf(const std::string& path)
