@@ -1,5 +1,7 @@
 #include "game/CounterText.h"
 
+#include "game/GameState.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -20,4 +22,9 @@ std::string addToCounter(const std::string& caption, double amount)
     else
         std::snprintf(text, sizeof text, "%.15g", sum);
     return text;
+}
+
+std::string stopsLeftCaption(int stopsSoFar)
+{
+    return "あと" + std::to_string(GameState::kStopsPerGame - stopsSoFar) + "回";
 }

@@ -6,3 +6,6 @@
 // number, adds in double precision and writes plain digits back.
 std::string addToCounter(const std::string& caption, double amount);
 double counterValue(const std::string& caption);
+
+// lblKaisu's caption after `stopsSoFar` of a game's stops: "あと10回" at the start.
+std::string stopsLeftCaption(int stopsSoFar);

@@ -2,7 +2,7 @@
 
 #include "game/GameState.h"
 #include "game/ScoreLoader.h"
-#include "platform/GameView.h"
+#include "game/GameView.h"
 #include "sound/SoundCues.h"
 
 // Closes a game: compares its score with the record on file and tells the player.

@@ -1,5 +1,14 @@
 #include "game/Game.h"
 
+#include "game/CounterText.h"
+
+namespace {
+
+// The rotation sound restarts on the first reel tick and then on every fourth.
+constexpr std::int16_t kTicksBetweenRotationSounds = 3;
+
+} // namespace
+
 Game::Game(GameView& view, SoundCues& sounds, const Clock& clock, RandomSource& random,
            const ScoreFile& scoreFile, Surfaces surfaces)
     : view_(view),
@@ -13,9 +22,9 @@ Game::Game(GameView& view, SoundCues& sounds, const Clock& clock, RandomSource& 
 {
 }
 
-void Game::startUp(const std::string& programDirectory)
+void Game::startUp(const std::string& dataDirectory)
 {
-    sounds_.open(programDirectory);
+    sounds_.open(dataDirectory);
     loader_.LoadBestScore();
     scoreFile_.removeLeftoverTemporaries();
 }
@@ -24,7 +33,7 @@ void Game::start()
 {
     sounds_.PlaySound("Start");
     sounds_.PlaySound("BGM");
-    view_.setCaption(MainLabel::Kaisu, "あと10回");
+    view_.setCaption(MainLabel::Kaisu, stopsLeftCaption(0));
     view_.setCaption(MainLabel::Score, "0");
     view_.setCaption(MainLabel::Miss, "0");
     state_.intWait = Reel::kFullSpeedWait;
@@ -56,11 +65,10 @@ void Game::reelTick()
         return;
     reel_.DrawReel();
     reel_.CheckStop();
-    // The rotation sound restarts on the first reel tick and every fourth after it, counted
-    // across stops and games.
+    // Counted across stops and games.
     if (state_.intKaitenWait == 0) {
         sounds_.restartRotation();
-        state_.intKaitenWait = 3;
+        state_.intKaitenWait = kTicksBetweenRotationSounds;
     } else {
         --state_.intKaitenWait;
     }

@@ -6,7 +6,7 @@
 #include "game/Reel.h"
 #include "game/ScoreLoader.h"
 #include "platform/Clock.h"
-#include "platform/GameView.h"
+#include "game/GameView.h"
 #include "platform/RandomSource.h"
 #include "platform/Surface.h"
 #include "record/ScoreFile.h"
@@ -27,9 +27,10 @@ public:
     Game(GameView& view, SoundCues& sounds, const Clock& clock, RandomSource& random,
          const ScoreFile& scoreFile, Surfaces surfaces);
 
-    // Start-up after the window is shown: opens the sound devices, reads the record and clears
-    // away the temporary files of saves that were killed halfway.
-    void startUp(const std::string& programDirectory);
+    // Start-up after the window is shown: opens the sound devices on the files in
+    // `dataDirectory`, reads the record and clears away the temporary files of saves that were
+    // killed halfway.
+    void startUp(const std::string& dataDirectory);
     // The start button: a fresh game, the reel going on from where it stands.
     void start();
     // A key that went down at `pressedAtUs` on the game's clock.

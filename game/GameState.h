@@ -9,6 +9,8 @@
 struct GameState {
     // lngStart of a stop whose picture the display server has yet to stamp: every key is earlier.
     static constexpr std::int64_t kNotShownYet = std::numeric_limits<std::int64_t>::max();
+    // A game ends with the right key at this stop.
+    static constexpr int kStopsPerGame = 10;
 
     std::int16_t intReelX = 0;     // strip column shown at the reel window's left edge
     std::int16_t intWait = 0;      // reel tick delay in ms; 0 only before the first game

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int kStopsPerGame = 10;
 constexpr double kMissPenaltyMs = 500;
 
 } // namespace
@@ -44,7 +43,7 @@ void KeyJudge::KeyClick(int keyCode, std::int64_t pressedAtUs)
     if (!right) {
         view_.setCaption(MainLabel::Miss, addToCounter(view_.caption(MainLabel::Miss), 1));
         view_.setCaption(MainLabel::Score, addToCounter(view_.caption(MainLabel::Score), kMissPenaltyMs));
-    } else if (count == kStopsPerGame) {
+    } else if (count == GameState::kStopsPerGame) {
         state_.bolEnd = true;
         state_.bolKeyOK = false;
         end_.EndGame();

@@ -2,7 +2,7 @@
 
 #include "game/EndOfGame.h"
 #include "game/GameState.h"
-#include "platform/GameView.h"
+#include "game/GameView.h"
 #include "sound/SoundCues.h"
 
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "game/Reel.h"
 
+#include "game/CounterText.h"
 #include "platform/Blit.h"
 
 namespace {
@@ -8,6 +9,12 @@ constexpr int kDrawWidth = 184;
 constexpr int kDrawHeight = 31;
 constexpr int kSlowestWait = 40;
 constexpr int kLetters = 26;
+// Each tick the reel slows down, or at its slowest stops, with a chance of one in this many.
+constexpr int kSlowDownOdds = 20;
+constexpr int kSlowDownStepMs = 4;
+// A stopped reel stands this many columns into the stop cell, which puts the letter under the
+// marker's middle.
+constexpr int kStopColumnInCell = 11;
 
 } // namespace
 
@@ -52,11 +59,11 @@ void Reel::DrawReel()
 
 void Reel::CheckStop()
 {
-    const int n = static_cast<int>(random_.next() * 20 + 1);
+    const int n = static_cast<int>(random_.next() * kSlowDownOdds + 1);
     if (n != 1)
         return;
 
-    state_.intWait = static_cast<std::int16_t>(state_.intWait + 4);
+    state_.intWait = static_cast<std::int16_t>(state_.intWait + kSlowDownStepMs);
     if (state_.intWait <= kSlowestWait) {
         random_.reseed();
         return;
@@ -67,7 +74,7 @@ void Reel::CheckStop()
     state_.strPreviousTarget = state_.strTarget;
     state_.lngPreviousStart = state_.lngStart;
     state_.strTarget = stopLetter(index);
-    state_.intReelX = static_cast<std::int16_t>(index * kCellWidth + 11);
+    state_.intReelX = static_cast<std::int16_t>(index * kCellWidth + kStopColumnInCell);
     drawAt(state_.intReelX);
 
     state_.intWait = kFullSpeedWait;
@@ -77,6 +84,6 @@ void Reel::CheckStop()
     // The reaction time starts when the letter is on screen, not when it was computed.
     state_.lngStart = view_.presentReelNow();
 
-    view_.setCaption(MainLabel::Kaisu, "あと" + std::to_string(10 - state_.intCount) + "回");
+    view_.setCaption(MainLabel::Kaisu, stopsLeftCaption(state_.intCount));
     random_.reseed();
 }

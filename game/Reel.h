@@ -1,7 +1,7 @@
 #pragma once
 
 #include "game/GameState.h"
-#include "platform/GameView.h"
+#include "game/GameView.h"
 #include "platform/RandomSource.h"
 #include "platform/Surface.h"
 

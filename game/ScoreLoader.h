@@ -1,7 +1,7 @@
 #pragma once
 
 #include "game/GameState.h"
-#include "platform/GameView.h"
+#include "game/GameView.h"
 #include "record/ScoreFile.h"
 
 // Reads the best score from the record into strBestScore. A missing record means none has been

@@ -16,12 +16,12 @@ SoundCues::SoundCues(MediaDevice& mciStart, MediaDevice& mciKaiten, MediaDevice&
 {
 }
 
-void SoundCues::open(const std::string& programDirectory)
+void SoundCues::open(const std::string& dataDirectory)
 {
-    mciStart_.setFileName(programDirectory + "/start.wav");
-    mciKaiten_.setFileName(programDirectory + "/kaiten.wav");
-    mciBGM_.setFileName(programDirectory + "/bgm.mid");
-    mciGoal_.setFileName(programDirectory + "/goal.mid");
+    mciStart_.setFileName(dataDirectory + "/start.wav");
+    mciKaiten_.setFileName(dataDirectory + "/kaiten.wav");
+    mciBGM_.setFileName(dataDirectory + "/bgm.mid");
+    mciGoal_.setFileName(dataDirectory + "/goal.mid");
     for (MediaDevice* device : {&mciStart_, &mciKaiten_, &mciBGM_, &mciGoal_})
         device->command(MediaCommand::Open);
 }

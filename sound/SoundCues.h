@@ -10,7 +10,7 @@ public:
     SoundCues(MediaDevice& mciStart, MediaDevice& mciKaiten, MediaDevice& mciBGM, MediaDevice& mciGoal);
 
     // Names all four files, then opens the devices.
-    void open(const std::string& programDirectory);
+    void open(const std::string& dataDirectory);
     // "Start", "BGM" or "Goal", compared exactly; any other text plays nothing.
     void PlaySound(const std::string& cue);
     // Rewinds and plays the rotation sound; nothing stops it.

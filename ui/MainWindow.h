@@ -4,7 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/DeadlineTimer.h"
 #include "platform/EventClock.h"
-#include "platform/GameView.h"
+#include "game/GameView.h"
 #include "platform/MediaDevice.h"
 #include "platform/RandomSource.h"
 #include "platform/ScreenPresenter.h"

@@ -2,7 +2,7 @@
 
 #include "platform/Clock.h"
 #include "game/GameState.h"
-#include "platform/GameView.h"
+#include "game/GameView.h"
 
 #include <functional>
 #include <map>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/MainLabel.h"
+#include "game/MainLabel.h"
 
 #include <cstdint>
 #include <string>
