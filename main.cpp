@@ -1,6 +1,6 @@
+#include "App.h"
 #include "platform/ClockSeededRandom.h"
 #include "platform/DataDirectory.h"
-#include "platform/FirstExposure.h"
 #include "platform/DesktopShell.h"
 #include "platform/GuardedApplication.h"
 #include "platform/SdlAudioSystem.h"
@@ -8,9 +8,7 @@
 #include "platform/SteadyClock.h"
 #include "platform/TerminationSignals.h"
 #include "platform/Fonts.h"
-#include "record/ProblemBox.h"
 #include "record/RecordLocation.h"
-#include "ui/MainWindow.h"
 
 #include <QIcon>
 #include <QStandardPaths>
@@ -47,18 +45,9 @@ int main(int argc, char** argv)
         SdlMediaDevice mciBGM(audio);
         SdlMediaDevice mciGoal(audio);
 
-        MainWindow frmMain({mciStart, mciKaiten, mciBGM, mciGoal}, clock, random, shell, dataDirectory,
-                           record.path());
-        QObject::connect(&terminationSignals, &TerminationSignals::received, &frmMain, &MainWindow::endProgram);
-        frmMain.show();
-        // A message box at start-up must find the main window on screen to stand over it.
-        new FirstExposure(frmMain, [&frmMain, &record] {
-            if (!record.problem().empty())
-                showProblemBox(&frmMain, QString::fromStdString(record.problem()));
-            // A signal that came while that message was open has already ended the program.
-            if (!frmMain.ended())
-                frmMain.startUp();
-        });
+        App game({mciStart, mciKaiten, mciBGM, mciGoal}, clock, random, shell, dataDirectory, record.path());
+        game.endOn(terminationSignals);
+        game.launch(record.problem());
         return QApplication::exec();
     } catch (const std::exception& error) {
         GuardedApplication::reportFatal(QString::fromLocal8Bit(error.what()));

@@ -1,22 +1,13 @@
 #include "ui/MainWindow.h"
 
 #include "platform/Blit.h"
-#include "platform/FlushScreenPresenter.h"
-#include "platform/ModalWatcher.h"
-#include "platform/X11ScreenPresenter.h"
-#include "platform/PlainMessageBox.h"
 #include "platform/SurfaceImage.h"
 #include "platform/SurfaceWidget.h"
-#include "platform/TransientParent.h"
-#include "record/RecordWindows.h"
 #include "platform/Fonts.h"
-#include "ui/KeyRouter.h"
-#include "ui/ReelDriver.h"
 #include "ui/ShapeWidget.h"
-#include "ui/VersionWindow.h"
 
-#include <QApplication>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
@@ -24,14 +15,12 @@
 #include <QScreen>
 #include <QShortcut>
 
-#ifdef ZUMIKKO_REACTION_PROBE
-#include <cstdio>
-#endif
-
 namespace {
 
 constexpr QSize kClientSize(338, 228);
 constexpr std::uint32_t kBackground = 0xFFFF80;
+constexpr int kLedIntervalMs = 50;
+constexpr int kTitleIntervalMs = 1000;
 
 Surface loadArtwork(const QString& name, int width, int height)
 {
@@ -80,22 +69,8 @@ QLabel* makeLabel(QWidget* parent, const LabelLook& look)
 
 } // namespace
 
-MainWindow::MainWindow(Devices devices, const Clock& clock, RandomSource& random, Shell& shell,
-                       const std::string& dataDirectory, QWidget* parent)
-    : MainWindow(devices, clock, random, shell, dataDirectory, dataDirectory + "/score.dat", parent)
-{
-}
-
-MainWindow::MainWindow(Devices devices, const Clock& clock, RandomSource& random, Shell& shell,
-                       const std::string& dataDirectory, const std::string& recordPath, QWidget* parent)
+MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent),
-      clock_(clock),
-      eventTimes_(clock),
-      shell_(shell),
-      dataDirectory_(dataDirectory),
-      sounds_(devices.mciStart, devices.mciKaiten, devices.mciBGM, devices.mciGoal),
-      scoreFile_(recordPath),
-      recordWindows_(std::make_unique<RecordWindows>(scoreFile_.path(), this)),
       picABC_(loadArtwork(QStringLiteral("abc.png"), 957, 32)),
       picMask_(loadArtwork(QStringLiteral("mask.png"), 957, 32)),
       picLEDFront_(loadArtwork(QStringLiteral("led_front.png"), 8, 25)),
@@ -113,29 +88,15 @@ MainWindow::MainWindow(Devices devices, const Clock& clock, RandomSource& random
     buildMenu();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    game_ = std::make_unique<Game>(static_cast<GameView&>(*this), sounds_, clock, random, scoreFile_,
-                                   Game::Surfaces{picMain_->surface(), picABC_, picMask_});
-
-    presenter_ = X11ScreenPresenter::createFor(*picMain_, eventTimes_);
-    if (!presenter_)
-        presenter_ = std::make_unique<FlushScreenPresenter>(*picMain_, clock_);
-    modalWatcher_ = std::make_unique<ModalWatcher>([this] {
-        if (reelDriver_)
-            reelDriver_->modalChanged();
-    });
-    reelDriver_ = std::make_unique<ReelDriver>(*game_, clock_, reelTimer_, *presenter_, *modalWatcher_);
-    keyRouter_ = new KeyRouter(*this, eventTimes_,
-                               [this](int keyCode, std::int64_t pressedAtUs) { KeyClick(keyCode, pressedAtUs); });
-
     // Load: the dim title frame onto the window's own surface, and the marquee's start positions.
     title_.drawInitialFrame(client_->surface(), picTitle2_);
     client_->update();
     led_.load();
 
-    timLED_.setInterval(50);
+    timLED_.setInterval(kLedIntervalMs);
     connect(&timLED_, &QTimer::timeout, this, &MainWindow::tickLed);
     timLED_.start();
-    timTitle_.setInterval(1000);
+    timTitle_.setInterval(kTitleIntervalMs);
     connect(&timTitle_, &QTimer::timeout, this, &MainWindow::tickTitle);
     timTitle_.start();
 
@@ -145,12 +106,7 @@ MainWindow::MainWindow(Devices devices, const Clock& clock, RandomSource& random
     }
 }
 
-MainWindow::~MainWindow()
-{
-    // Windows hidden while this one goes would otherwise call into the driver being destroyed.
-    modalWatcher_.reset();
-    reelDriver_.reset();
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::buildClientArea()
 {
@@ -198,7 +154,6 @@ void MainWindow::buildClientArea()
     // A click must not move the focus to the button, where Space would press it again.
     cmdStart_->setFocusPolicy(Qt::TabFocus);
     cmdStart_->setAttribute(Qt::WA_InputMethodEnabled, false);
-    connect(cmdStart_, &QPushButton::clicked, this, &MainWindow::startGame);
 
     // The reel window: blits land in its surface, which starts in the system window colour.
     picMain_ = new SurfaceWidget(137, 33, 0xFFFFFF, c);
@@ -223,57 +178,26 @@ void MainWindow::buildMenu()
     mnuScore_ = bar->addAction(QStringLiteral("スコアランキング"));
     mnuVersion_ = bar->addAction(QStringLiteral("バージョン情報"));
     connect(mnuEnd_, &QAction::triggered, this, &QWidget::close);
-    connect(mnuScore_, &QAction::triggered, this, [this] { recordWindows_->showScore(); });
-    connect(mnuVersion_, &QAction::triggered, this, &MainWindow::showVersion);
 }
 
-void MainWindow::startUp()
+void MainWindow::setCloseRequestHandler(std::function<bool()> mayClose)
 {
-    game_->startUp(dataDirectory_);
-}
-
-void MainWindow::KeyClick(int keyCode, std::int64_t pressedAtUs)
-{
-    game_->KeyClick(keyCode, pressedAtUs);
-    reelDriver_->arm();
+    mayClose_ = std::move(mayClose);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // A new record that has not been stored yet would be lost without a trace: ask first, over
-    // the window that holds it.
-    if (!closing_) {
-        if (QWidget* unsaved = recordWindows_->windowWithUnsavedRecord()) {
-            unsaved->raise();
-            unsaved->activateWindow();
-            if (!PlainMessageBox::ask(unsaved, QStringLiteral("新しい記録はまだ保存されていません。\n"
-                                                             "終了すると、この記録は失われます。終了しますか？"))) {
-                event->ignore();
-                return;
-            }
-        }
-        endProgram();
+    if (mayClose_ && !mayClose_()) {
+        event->ignore();
+        return;
     }
     event->accept();
 }
 
-void MainWindow::endProgram()
+void MainWindow::stopAnimations()
 {
-    // Unload: close the devices and end at once.
-    if (closing_)
-        return;
-    closing_ = true;
-    reelTimer_.stop();
     timLED_.stop();
     timTitle_.stop();
-    sounds_.close();
-    QApplication::exit(0);
-}
-
-void MainWindow::startGame()
-{
-    game_->start();
-    reelDriver_->arm();
 }
 
 void MainWindow::tickLed()
@@ -286,14 +210,6 @@ void MainWindow::tickTitle()
 {
     title_.tick(client_->surface(), picTitle_, picTitle2_);
     client_->update(0, 0, 300, 91);
-}
-
-void MainWindow::showVersion()
-{
-    // Modal: the reel stands still until it closes, as under every modal box.
-    VersionWindow window(shell_);
-    setTransientParent(window, this);
-    window.exec();
 }
 
 QLabel* MainWindow::label(MainLabel which) const
@@ -320,35 +236,4 @@ std::string MainWindow::caption(MainLabel which) const
 void MainWindow::setCaption(MainLabel which, const std::string& text)
 {
     label(which)->setText(toQString(text));
-#ifdef ZUMIKKO_REACTION_PROBE
-    // Test-only build for bench/reaction_accuracy: the counters it compares, never the typed letter.
-    if (which != MainLabel::Type)
-        std::fprintf(stderr, "zumikko-probe %s %s\n",
-                     which == MainLabel::Score ? "score" : which == MainLabel::Miss ? "miss" : "kaisu", text.c_str());
-#endif
-}
-
-void MainWindow::reelChanged()
-{
-    picMain_->update();
-}
-
-std::int64_t MainWindow::presentReelNow()
-{
-    return reelDriver_->presentStop();
-}
-
-void MainWindow::showScoreMessage(const std::string& text)
-{
-    PlainMessageBox::show(this, toQString(text));
-}
-
-void MainWindow::openChampionEntry(const std::string& score, const std::string& caption)
-{
-    recordWindows_->showChampionEntry(toQString(score), toQString(caption));
-}
-
-void MainWindow::reportProblem(const std::string& message)
-{
-    PlainMessageBox::show(this, toQString(message));
 }

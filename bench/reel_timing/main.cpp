@@ -8,6 +8,7 @@
 #include "game/Game.h"
 #include "platform/SteadyClock.h"
 #include "platform/SurfaceWidget.h"
+#include "App.h"
 #include "ui/MainWindow.h"
 
 #include <QApplication>
@@ -78,16 +79,18 @@ struct Window {
     explicit Window(RandomSource& random)
     {
         std::ofstream(directory.path() + "/score.dat", std::ios::binary) << "\"\"\r\n\"0\"\r\n";
-        window = std::make_unique<MainWindow>(MainWindow::Devices{device, device, device, device}, clock, random,
-                                              shell, directory.path());
+        app = std::make_unique<App>(App::Devices{device, device, device, device}, clock, random, shell,
+                                    directory.path(), directory.path() + "/score.dat");
+        window = &app->window();
         window->show();
-        window->startUp();
+        app->startUp();
     }
     TemporaryDirectory directory;
     SteadyClock clock;
     SilentDevice device;
     NoShell shell;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<App> app;
+    MainWindow* window = nullptr;
 };
 
 double percentile(std::vector<double> values, double p)

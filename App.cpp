@@ -1,0 +1,174 @@
+#include "App.h"
+
+#include "platform/FirstExposure.h"
+#include "platform/FlushScreenPresenter.h"
+#include "platform/ModalWatcher.h"
+#include "platform/PlainMessageBox.h"
+#include "platform/SurfaceWidget.h"
+#include "platform/TerminationSignals.h"
+#include "platform/TransientParent.h"
+#include "platform/X11ScreenPresenter.h"
+#include "record/ProblemBox.h"
+#include "record/RecordWindows.h"
+#include "ui/GameViewDecoration.h"
+#include "ui/KeyRouter.h"
+#include "ui/ReelDriver.h"
+#include "ui/VersionWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QPushButton>
+
+namespace {
+
+QString toQString(const std::string& text) { return QString::fromStdString(text); }
+
+} // namespace
+
+App::App(Devices devices, const Clock& clock, RandomSource& random, Shell& shell, std::string dataDirectory,
+         const std::string& recordPath)
+    : shell_(shell),
+      dataDirectory_(std::move(dataDirectory)),
+      eventTimes_(clock),
+      sounds_(devices.mciStart, devices.mciKaiten, devices.mciBGM, devices.mciGoal),
+      scoreFile_(recordPath),
+      recordWindows_(std::make_unique<RecordWindows>(scoreFile_.path(), &window_)),
+      decoratedView_(decorateGameView(*this)),
+      game_(gameView(), sounds_, clock, random, scoreFile_,
+            Game::Surfaces{window_.reelWindow()->surface(), window_.letterStrip(), window_.letterMask()})
+{
+    presenter_ = X11ScreenPresenter::createFor(*window_.reelWindow(), eventTimes_);
+    if (!presenter_)
+        presenter_ = std::make_unique<FlushScreenPresenter>(*window_.reelWindow(), clock);
+    modalWatcher_ = std::make_unique<ModalWatcher>([this] {
+        if (reelDriver_)
+            reelDriver_->modalChanged();
+    });
+    reelDriver_ = std::make_unique<ReelDriver>(game_, clock, reelTimer_, *presenter_, *modalWatcher_);
+    keyRouter_ = new KeyRouter(window_, eventTimes_,
+                               [this](int keyCode, std::int64_t pressedAtUs) { KeyClick(keyCode, pressedAtUs); });
+    connectCommands();
+}
+
+App::~App()
+{
+    // Windows hidden while the main window goes would otherwise call into the driver being
+    // destroyed.
+    modalWatcher_.reset();
+    reelDriver_.reset();
+}
+
+void App::connectCommands()
+{
+    QObject::connect(window_.startButton(), &QPushButton::clicked, &window_, [this] { startGame(); });
+    QObject::connect(window_.scoreAction(), &QAction::triggered, &window_, [this] { recordWindows_->showScore(); });
+    QObject::connect(window_.versionAction(), &QAction::triggered, &window_, [this] { showVersion(); });
+    window_.setCloseRequestHandler([this] { return mayClose(); });
+}
+
+void App::launch(const std::string& startUpProblem)
+{
+    window_.show();
+    // A message box at start-up must find the main window on screen to stand over it.
+    new FirstExposure(window_, [this, startUpProblem] {
+        if (!startUpProblem.empty())
+            showProblemBox(&window_, toQString(startUpProblem));
+        // A signal that came while that message was open has already ended the program.
+        if (!ended_)
+            startUp();
+    });
+}
+
+void App::startUp()
+{
+    game_.startUp(dataDirectory_);
+}
+
+void App::endOn(TerminationSignals& terminationSignals)
+{
+    QObject::connect(&terminationSignals, &TerminationSignals::received, &window_, [this] { endProgram(); });
+}
+
+void App::KeyClick(int keyCode, std::int64_t pressedAtUs)
+{
+    game_.KeyClick(keyCode, pressedAtUs);
+    reelDriver_->arm();
+}
+
+bool App::mayClose()
+{
+    // A new record that has not been stored yet would be lost without a trace: ask first, over
+    // the window that holds it.
+    if (!ended_) {
+        if (QWidget* unsaved = recordWindows_->windowWithUnsavedRecord()) {
+            unsaved->raise();
+            unsaved->activateWindow();
+            if (!PlainMessageBox::ask(unsaved, QStringLiteral("新しい記録はまだ保存されていません。\n"
+                                                             "終了すると、この記録は失われます。終了しますか？")))
+                return false;
+        }
+        endProgram();
+    }
+    return true;
+}
+
+void App::endProgram()
+{
+    // Unload: close the devices and end at once.
+    if (ended_)
+        return;
+    ended_ = true;
+    reelTimer_.stop();
+    window_.stopAnimations();
+    sounds_.close();
+    QApplication::exit(0);
+}
+
+void App::startGame()
+{
+    game_.start();
+    reelDriver_->arm();
+}
+
+void App::showVersion()
+{
+    // Modal: the reel stands still until it closes, as under every modal box.
+    VersionWindow window(shell_);
+    setTransientParent(window, &window_);
+    window.exec();
+}
+
+std::string App::caption(MainLabel which) const
+{
+    return window_.caption(which);
+}
+
+void App::setCaption(MainLabel which, const std::string& text)
+{
+    window_.setCaption(which, text);
+}
+
+void App::reelChanged()
+{
+    window_.reelWindow()->update();
+}
+
+std::int64_t App::presentReelNow()
+{
+    return reelDriver_->presentStop();
+}
+
+void App::showScoreMessage(const std::string& text)
+{
+    PlainMessageBox::show(&window_, toQString(text));
+}
+
+void App::openChampionEntry(const std::string& score, const std::string& caption)
+{
+    recordWindows_->showChampionEntry(toQString(score), toQString(caption));
+}
+
+void App::reportProblem(const std::string& message)
+{
+    PlainMessageBox::show(&window_, toQString(message));
+}

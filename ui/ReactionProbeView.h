@@ -1,0 +1,25 @@
+#pragma once
+
+#include "game/GameView.h"
+
+// Built only into the test-only variant that bench/reaction_accuracy runs: passes everything on
+// to the window's view and prints each new caption of the counters to stderr, where the
+// benchmark compares them with the reaction times it measured itself.
+class ReactionProbeView final : public GameView {
+public:
+    explicit ReactionProbeView(GameView& view) : view_(view) {}
+
+    std::string caption(MainLabel label) const override { return view_.caption(label); }
+    void setCaption(MainLabel label, const std::string& text) override;
+    void reelChanged() override { view_.reelChanged(); }
+    std::int64_t presentReelNow() override { return view_.presentReelNow(); }
+    void showScoreMessage(const std::string& text) override { view_.showScoreMessage(text); }
+    void openChampionEntry(const std::string& score, const std::string& caption) override
+    {
+        view_.openChampionEntry(score, caption);
+    }
+    void reportProblem(const std::string& message) override { view_.reportProblem(message); }
+
+private:
+    GameView& view_;
+};
