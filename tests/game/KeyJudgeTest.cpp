@@ -216,6 +216,48 @@ TEST_F(KeyJudging, aKeyPressedBeforeTheStopWasOnScreenIsJudgedAsAKeyBeforeThatSt
     }
 }
 
+// A key pressed just before a stop is shown belongs to the stop before it, but only within the
+// same game, and only the tenth stop's own key ends the game.
+TEST_F(KeyJudging, aKeyJustBeforeAStopIsShownIsJudgedWithinThisGameOnly)
+{
+    struct Case {
+        const char* what;
+        int stopsAnsweredBefore;  // in this game, before the stop that is about to be shown
+        const char* misses;
+    };
+    const Case cases[] = {
+        {"the previous game's last letter before this game's first stop is a miss", 0, "1"},
+        {"the ninth stop's letter just before the tenth stop counts for the ninth", 9, "0"},
+    };
+    for (const Case& c : cases) {
+        // A previous game left its last letter behind.
+        game.start();
+        runToStop();
+        game.start();
+        for (int i = 0; i < c.stopsAnsweredBefore; ++i) {
+            runToStop();
+            clock.advanceMilliseconds(200);
+            game.KeyClick(keyFor(target()));
+        }
+        runToStop();
+        const std::string earlier = game.state().strPreviousTarget;
+        ASSERT_FALSE(earlier.empty()) << c.what;
+        const std::string before = score();
+        clock.advanceMilliseconds(5);
+        game.KeyClick(keyFor(earlier), game.state().lngStart - 2'000);
+
+        EXPECT_EQ(misses(), c.misses) << c.what;
+        if (c.stopsAnsweredBefore == 0)
+            EXPECT_EQ(std::stoll(score()), std::stoll(before) + 500) << c.what;
+        else
+            EXPECT_GT(std::stoll(score()), std::stoll(before)) << c.what << ": the time since the ninth stop";
+        EXPECT_FALSE(game.state().bolEnd) << c.what;
+        EXPECT_TRUE(game.state().bolKeyOK) << c.what;
+        EXPECT_TRUE(game.state().bolStop) << c.what << ": the stop on screen still waits for its key";
+        EXPECT_TRUE(view.events.empty()) << c.what << ": no end-of-game window";
+    }
+}
+
 TEST_F(KeyJudging, untilTheDisplayServerHasStampedTheStopEveryKeyWasPressedBeforeIt)
 {
     FakeGameView unstamped;  // its stops are not stamped at once

@@ -89,6 +89,22 @@ TEST_F(ReelDriving, eachTickArmsTheTimerWithTheDelayOfTheSpeedTheReelRunsAt)
     EXPECT_FALSE(timer.active) << "nothing is armed while the reel stands";
 }
 
+// A miss while the reel scrolls arms the driver again; the tick already on its way keeps its time,
+// or every key would make the reel jump ahead.
+TEST_F(ReelDriving, aKeyWhileATickIsAlreadyScheduledDoesNotMoveThatTick)
+{
+    game.start();
+    driver.arm();
+    fireWhenDue();
+    ASSERT_TRUE(timer.active);
+    const std::vector<std::int64_t> armed = timer.armed;
+    clock.advanceMilliseconds(2);
+    game.KeyClick('1');
+    driver.arm();
+    EXPECT_EQ(timer.armed, armed);
+    EXPECT_TRUE(timer.active);
+}
+
 TEST_F(ReelDriving, aStopIsPresentedAndItsMomentIsTheOneThePresenterReports)
 {
     struct Case {
