@@ -3,7 +3,7 @@
 std::optional<std::int64_t> EventClock::eventMoment(std::uint64_t stampMs) const
 {
     const auto stamp = static_cast<std::uint32_t>(stampMs);
-    if (stamp == 0)
+    if (stamp == 0 || !stampsTrusted_)
         return std::nullopt;
     const std::int64_t nowUs = clock_.nowMicroseconds();
     const std::int64_t nowMs = nowUs / 1000;
@@ -21,4 +21,14 @@ std::optional<std::int64_t> EventClock::eventMoment(std::uint64_t stampMs) const
 std::int64_t EventClock::eventMomentOrNow(std::uint64_t stampMs) const
 {
     return eventMoment(stampMs).value_or(clock_.nowMicroseconds());
+}
+
+std::optional<std::int64_t> EventClock::pictureMoment(std::uint64_t stampMs, std::int64_t drawnAtUs)
+{
+    const std::optional<std::int64_t> shownAt = eventMoment(stampMs);
+    if (shownAt && *shownAt < drawnAtUs - kPictureStampToleranceUs)
+        stampsTrusted_ = false;
+    if (!stampsTrusted_)
+        return std::nullopt;
+    return shownAt;
 }

@@ -11,11 +11,10 @@
 namespace {
 
 constexpr std::size_t kMaxPending = 64;
-constexpr std::int64_t kStampToleranceUs = 1000;  // a stamp names a whole millisecond
 
 } // namespace
 
-std::unique_ptr<X11ScreenPresenter> X11ScreenPresenter::createFor(QWidget& widget, const EventClock& times)
+std::unique_ptr<X11ScreenPresenter> X11ScreenPresenter::createFor(QWidget& widget, EventClock& times)
 {
     const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
@@ -31,7 +30,7 @@ std::unique_ptr<X11ScreenPresenter> X11ScreenPresenter::createFor(QWidget& widge
     return std::unique_ptr<X11ScreenPresenter>(new X11ScreenPresenter(widget, times, connection, atom));
 }
 
-X11ScreenPresenter::X11ScreenPresenter(QWidget& widget, const EventClock& times, xcb_connection_t* connection,
+X11ScreenPresenter::X11ScreenPresenter(QWidget& widget, EventClock& times, xcb_connection_t* connection,
                                        std::uint32_t atom)
     : widget_(widget), times_(times), connection_(connection), atom_(atom)
 {
@@ -75,10 +74,9 @@ bool X11ScreenPresenter::nativeEventFilter(const QByteArray& eventType, void* me
     Pending answered = std::move(pending_.front());
     pending_.pop_front();
     if (!answered.settled) {
-        // A stamp from before the picture was drawn is not the server's clock we know.
-        const std::optional<std::int64_t> shownAt = times_.eventMoment(notify->time);
-        const bool plausible = shownAt && *shownAt >= answered.drawnAtUs - kStampToleranceUs;
-        settle(answered, plausible ? *shownAt : answered.flushedAtUs);
+        // Where the server's stamp cannot be placed on the game's clock, the moment of the flush
+        // stands in, as the keys' moments of handling then stand in for their stamps.
+        settle(answered, times_.pictureMoment(notify->time, answered.drawnAtUs).value_or(answered.flushedAtUs));
     }
     return false;
 }

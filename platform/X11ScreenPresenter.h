@@ -23,14 +23,14 @@ public:
     static constexpr int kStampTimeoutMs = 1000;
 
     // Nothing where the program does not run on X11.
-    static std::unique_ptr<X11ScreenPresenter> createFor(QWidget& widget, const EventClock& times);
+    static std::unique_ptr<X11ScreenPresenter> createFor(QWidget& widget, EventClock& times);
     ~X11ScreenPresenter() override;
 
     std::optional<std::int64_t> present(Stamped stamped) override;
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
-    X11ScreenPresenter(QWidget& widget, const EventClock& times, xcb_connection_t* connection, std::uint32_t atom);
+    X11ScreenPresenter(QWidget& widget, EventClock& times, xcb_connection_t* connection, std::uint32_t atom);
 
     struct Pending {
         Stamped stamped;
@@ -42,7 +42,7 @@ private:
     void settleOverdue();
 
     QWidget& widget_;
-    const EventClock& times_;
+    EventClock& times_;
     xcb_connection_t* connection_;
     std::uint32_t atom_;
     // One entry per property change sent; the server answers them in order.

@@ -8,7 +8,8 @@ e2e_start_x() {
   local fd_file
   fd_file="$(mktemp)"
   exec {e2e_fd}<>"$fd_file"
-  Xvfb -displayfd "$e2e_fd" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  # E2E_XVFB_WRAPPER runs the server under another command, e.g. in a time namespace of its own.
+  ${E2E_XVFB_WRAPPER:-} Xvfb -displayfd "$e2e_fd" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   e2e_xvfb_pid=$!
   for _ in $(seq 100); do
     [ -s "$fd_file" ] && break

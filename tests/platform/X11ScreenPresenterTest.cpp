@@ -2,10 +2,15 @@
 
 #include "platform/SteadyClock.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
 
 #include <optional>
 
@@ -25,7 +30,7 @@ TEST(X11ScreenPresenter, eachPictureIsStampedOnTheServersClockBetweenItsDrawingA
     if (QGuiApplication::platformName() != QStringLiteral("xcb"))
         GTEST_SKIP() << "needs an X server";
     const SteadyClock clock;
-    const EventClock times(clock);
+    EventClock times(clock);
     PaintCount widget;
     widget.resize(60, 30);
     widget.show();
@@ -45,6 +50,50 @@ TEST(X11ScreenPresenter, eachPictureIsStampedOnTheServersClockBetweenItsDrawingA
         EXPECT_GE(*stamped, drawnAt - 1000);
         EXPECT_LE(*stamped, clock.nowMicroseconds() + 500);
     }
+}
+
+// The server never says when it had the picture (its answer is lost): the moment of the flush
+// stands in once the timeout has passed, never before, and keys are judged against that.
+TEST(X11ScreenPresenter, withoutTheServersStampTheStopGetsTheMomentOfItsFlushAfterTheTimeout)
+{
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        GTEST_SKIP() << "needs an X server";
+    const SteadyClock clock;
+    EventClock times(clock);
+    PaintCount widget;
+    widget.resize(60, 30);
+    widget.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
+    const auto presenter = X11ScreenPresenter::createFor(widget, times);
+    ASSERT_NE(presenter, nullptr);
+
+    // The window stops listening to its property changes, so no stamp comes back.
+    xcb_connection_t* connection = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    const auto window = static_cast<xcb_window_t>(widget.winId());
+    xcb_get_window_attributes_reply_t* attributes =
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window), nullptr);
+    ASSERT_NE(attributes, nullptr);
+    const std::uint32_t mask = attributes->your_event_mask & ~std::uint32_t{XCB_EVENT_MASK_PROPERTY_CHANGE};
+    std::free(attributes);
+    xcb_change_window_attributes(connection, window, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(connection);
+
+    const std::int64_t drawnAt = clock.nowMicroseconds();
+    QElapsedTimer sincePresent;
+    std::optional<std::int64_t> stamped;
+    std::int64_t waitedMs = 0;
+    EXPECT_FALSE(presenter->present([&](std::int64_t at) {
+        stamped = at;
+        waitedMs = sincePresent.elapsed();
+    }).has_value());
+    sincePresent.start();
+    const std::int64_t presented = clock.nowMicroseconds();
+    QTRY_VERIFY_WITH_TIMEOUT(stamped.has_value(), 3 * X11ScreenPresenter::kStampTimeoutMs);
+    // Qt may wake a coarse timer up to 5 % early.
+    EXPECT_GE(waitedMs, X11ScreenPresenter::kStampTimeoutMs * 95 / 100);
+    EXPECT_GE(*stamped, drawnAt);
+    EXPECT_LE(*stamped, presented);
+    EXPECT_TRUE(times.stampsTrusted()) << "a missing answer says nothing about the server's clock";
 }
 
 } // namespace
