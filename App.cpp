@@ -3,7 +3,7 @@
 #include "platform/FirstExposure.h"
 #include "platform/FlushScreenPresenter.h"
 #include "platform/ModalWatcher.h"
-#include "platform/PlainMessageBox.h"
+#include "ui/PlainMessageBox.h"
 #include "platform/SurfaceWidget.h"
 #include "platform/TerminationSignals.h"
 #include "platform/TransientParent.h"

@@ -2,13 +2,14 @@
 #include "platform/ClockSeededRandom.h"
 #include "platform/DataDirectory.h"
 #include "platform/DesktopShell.h"
+#include "platform/FirstExposure.h"
 #include "platform/GuardedApplication.h"
 #include "platform/SdlAudioSystem.h"
 #include "platform/SdlMediaDevice.h"
 #include "platform/SteadyClock.h"
 #include "platform/TerminationSignals.h"
-#include "platform/Fonts.h"
 #include "record/RecordLocation.h"
+#include "ui/Fonts.h"
 
 #include <QIcon>
 #include <QStandardPaths>

@@ -1,6 +1,6 @@
 #include "platform/GuardedApplication.h"
 
-#include "platform/PlainMessageBox.h"
+#include "ui/PlainMessageBox.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "record/ProblemBox.h"
 
-#include "platform/PlainMessageBox.h"
+#include "ui/PlainMessageBox.h"
 
 void showProblemBox(QWidget* parent, const QString& message)
 {

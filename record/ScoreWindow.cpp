@@ -1,8 +1,8 @@
 #include "record/ScoreWindow.h"
 
-#include "platform/Fonts.h"
-#include "platform/PlainMessageBox.h"
 #include "record/RecordWindowLook.h"
+#include "ui/Fonts.h"
+#include "ui/PlainMessageBox.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -1,11 +1,11 @@
 #include "record/UserNameWindow.h"
 
-#include "platform/Fonts.h"
-#include "platform/LeftoverKeyGuard.h"
-#include "platform/PlainMessageBox.h"
 #include "record/CharacterList.h"
 #include "record/RecordWindowLook.h"
 #include "record/ScoreFile.h"
+#include "ui/Fonts.h"
+#include "ui/LeftoverKeyGuard.h"
+#include "ui/PlainMessageBox.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -3,7 +3,7 @@
 #include "platform/Blit.h"
 #include "platform/SurfaceImage.h"
 #include "platform/SurfaceWidget.h"
-#include "platform/Fonts.h"
+#include "ui/Fonts.h"
 #include "ui/ShapeWidget.h"
 
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 #include "ui/VersionWindow.h"
 
-#include "platform/Fonts.h"
+#include "ui/Fonts.h"
 
 #include "platform/Shell.h"
 #include "ui/MakerInfo.h"

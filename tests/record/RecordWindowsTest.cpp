@@ -1,8 +1,8 @@
 #include "record/RecordWindows.h"
 
-#include "platform/LeftoverKeyGuard.h"
 #include "tests/record/RecordWindowTestSupport.h"
 #include "tests/record/ScoreDirectory.h"
+#include "ui/LeftoverKeyGuard.h"
 
 #include <QLineEdit>
 #include <QShortcut>

@@ -1,4 +1,4 @@
-#include "platform/LeftoverKeyGuard.h"
+#include "ui/LeftoverKeyGuard.h"
 
 #include "fakes/FakeClock.h"
 

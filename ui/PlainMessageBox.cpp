@@ -1,4 +1,4 @@
-#include "platform/PlainMessageBox.h"
+#include "ui/PlainMessageBox.h"
 
 #include <QMessageBox>
 #include <QPushButton>
