@@ -1,6 +1,7 @@
 #include "platform/ClockSeededRandom.h"
 #include "platform/DataDirectory.h"
 #include "platform/FirstExposure.h"
+#include "platform/ProgramDirectory.h"
 #include "platform/DesktopShell.h"
 #include "platform/GuardedApplication.h"
 #include "platform/SdlAudioSystem.h"
@@ -8,12 +9,12 @@
 #include "platform/SteadyClock.h"
 #include "platform/TerminationSignals.h"
 #include "platform/Fonts.h"
+#include "record/PlayerDataHome.h"
 #include "record/ProblemBox.h"
 #include "record/RecordLocation.h"
 #include "ui/MainWindow.h"
 
 #include <QIcon>
-#include <QStandardPaths>
 
 #include <exception>
 
@@ -31,12 +32,10 @@ int main(int argc, char** argv)
         QGuiApplication::setDesktopFileName(QStringLiteral(ZUMIKKO_APP_ID));
         QApplication::setFont(gothicFont(9));
 
-        const std::string programDirectory = QCoreApplication::applicationDirPath().toStdString();
+        const std::string programDirectory = ProgramDirectory::ofThisProcess();
         const std::string dataDirectory = DataDirectory::find(programDirectory, ZUMIKKO_RELATIVE_DATA_DIR);
-        const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
         const RecordLocation record = RecordLocation::choose(
-            programDirectory, dataHome.isEmpty() ? std::string() : (dataHome + QStringLiteral("/zumikko")).toStdString(),
-            dataDirectory + "/score.dat");
+            programDirectory, PlayerDataHome::recordDirectoryOfThisProcess(), dataDirectory + "/score.dat");
 
         SteadyClock clock;
         ClockSeededRandom random(clock);

@@ -1,13 +1,12 @@
 #include "game/Game.h"
 
 Game::Game(GameView& view, SoundCues& sounds, const Clock& clock, RandomSource& random,
-           const ScoreFile& scoreFile, Surfaces surfaces)
+           const RecordStore& record, Surfaces surfaces)
     : view_(view),
       clock_(clock),
       sounds_(sounds),
-      scoreFile_(scoreFile),
       reel_(state_, surfaces.picMain, surfaces.picABC, surfaces.picMask, random, view),
-      loader_(state_, scoreFile, view),
+      loader_(state_, record, view),
       end_(state_, view, sounds, loader_),
       judge_(state_, view, sounds, end_)
 {
@@ -17,7 +16,6 @@ void Game::startUp(const std::string& programDirectory)
 {
     sounds_.open(programDirectory);
     loader_.LoadBestScore();
-    scoreFile_.removeLeftoverTemporaries();
 }
 
 void Game::start()
