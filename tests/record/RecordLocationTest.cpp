@@ -165,8 +165,9 @@ TEST_F(RecordLocationTest, troubleMakingTheRecordIsReportedUnderTheRecordsOwnNam
             EXPECT_NE(location.problem().find(c.problemPart), std::string::npos) << c.what << ": " << location.problem();
         }
         EXPECT_EQ(fs::is_regular_file(player / "score.dat"), c.recordAppears) << c.what;
-        if (fs::is_directory(player))
+        if (fs::is_directory(player)) {
             EXPECT_EQ(entries(player), std::vector<std::string>{}) << c.what << ": no temporary file is left";
+        }
     }
 }
 

@@ -269,6 +269,24 @@ TEST_F(ScoreFileTest, aSaveWaitsBrieflyForAnotherCopysLockWhichDiesWithItsProces
     EXPECT_EQ(bytes(), "\"new\"\r\n\"4970\"\r\n");
 }
 
+// Through a link, the folder that is locked is the one where the file is replaced: the target's.
+TEST_F(ScoreFileTest, aSaveThroughALinkTakesTheLockOfTheTargetsFolder)
+{
+    const fs::path synced = directory_ / "synced";
+    fs::create_directory(synced);
+    std::ofstream(synced / "score.dat", std::ios::binary) << "\"old\"\r\n\"5000\"\r\n";
+    fs::create_symlink("synced/score.dat", path_);
+    const int lock = ::open(synced.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(lock, 0);
+    // flock() locks per open file: a second open of the folder in this process is kept out too.
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+    const ScoreFile noWait(path_, [](std::chrono::milliseconds) {});
+    EXPECT_NE(noWait.write({"new", "4970"}), std::nullopt);
+    ::close(lock);
+    EXPECT_EQ(noWait.write({"new", "4970"}), std::nullopt);
+    EXPECT_EQ(bytes(), "\"new\"\r\n\"4970\"\r\n");
+}
+
 // Which leftovers go is LeftoverTemporaries' rule; here only that a save clears them, beside the
 // file it really replaces.
 TEST_F(ScoreFileTest, aSaveRemovesLeftoverTemporaryFilesOfEndedWritersBesideTheFileItReplaces)
