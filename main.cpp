@@ -1,6 +1,7 @@
 #include "App.h"
 #include "platform/ClockSeededRandom.h"
 #include "platform/DataDirectory.h"
+#include "platform/ProgramDirectory.h"
 #include "platform/DesktopShell.h"
 #include "platform/FirstExposure.h"
 #include "platform/GuardedApplication.h"
@@ -8,11 +9,11 @@
 #include "platform/SdlMediaDevice.h"
 #include "platform/SteadyClock.h"
 #include "platform/TerminationSignals.h"
+#include "record/PlayerDataHome.h"
 #include "record/RecordLocation.h"
 #include "ui/Fonts.h"
 
 #include <QIcon>
-#include <QStandardPaths>
 
 #include <exception>
 
@@ -30,12 +31,10 @@ int main(int argc, char** argv)
         QGuiApplication::setDesktopFileName(QStringLiteral(ZUMIKKO_APP_ID));
         QApplication::setFont(gothicFont(9));
 
-        const std::string programDirectory = QCoreApplication::applicationDirPath().toStdString();
+        const std::string programDirectory = ProgramDirectory::ofThisProcess();
         const std::string dataDirectory = DataDirectory::find(programDirectory, ZUMIKKO_RELATIVE_DATA_DIR);
-        const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
         const RecordLocation record = RecordLocation::choose(
-            programDirectory, dataHome.isEmpty() ? std::string() : (dataHome + QStringLiteral("/zumikko")).toStdString(),
-            dataDirectory + "/score.dat");
+            programDirectory, PlayerDataHome::recordDirectoryOfThisProcess(), dataDirectory + "/score.dat");
 
         SteadyClock clock;
         ClockSeededRandom random(clock);

@@ -10,13 +10,12 @@ constexpr std::int16_t kTicksBetweenRotationSounds = 3;
 } // namespace
 
 Game::Game(GameView& view, SoundCues& sounds, const Clock& clock, RandomSource& random,
-           const ScoreFile& scoreFile, Surfaces surfaces)
+           const RecordStore& record, Surfaces surfaces)
     : view_(view),
       clock_(clock),
       sounds_(sounds),
-      scoreFile_(scoreFile),
       reel_(state_, surfaces.picMain, surfaces.picABC, surfaces.picMask, random, view),
-      loader_(state_, scoreFile, view),
+      loader_(state_, record, view),
       end_(state_, view, sounds, loader_),
       judge_(state_, view, sounds, end_)
 {
@@ -26,7 +25,6 @@ void Game::startUp(const std::string& dataDirectory)
 {
     sounds_.open(dataDirectory);
     loader_.LoadBestScore();
-    scoreFile_.removeLeftoverTemporaries();
 }
 
 void Game::start()

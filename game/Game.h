@@ -9,7 +9,7 @@
 #include "game/GameView.h"
 #include "platform/RandomSource.h"
 #include "platform/Surface.h"
-#include "record/ScoreFile.h"
+#include "record/RecordStore.h"
 #include "sound/SoundCues.h"
 
 #include <string>
@@ -25,11 +25,10 @@ public:
     };
 
     Game(GameView& view, SoundCues& sounds, const Clock& clock, RandomSource& random,
-         const ScoreFile& scoreFile, Surfaces surfaces);
+         const RecordStore& record, Surfaces surfaces);
 
     // Start-up after the window is shown: opens the sound devices on the files in
-    // `dataDirectory`, reads the record and clears away the temporary files of saves that were
-    // killed halfway.
+    // `dataDirectory` and reads the record.
     void startUp(const std::string& dataDirectory);
     // The start button: a fresh game, the reel going on from where it stands.
     void start();
@@ -51,7 +50,6 @@ private:
     GameView& view_;
     const Clock& clock_;
     SoundCues& sounds_;
-    const ScoreFile& scoreFile_;
     Reel reel_;
     ScoreLoader loader_;
     EndOfGame end_;

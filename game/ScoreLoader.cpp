@@ -1,13 +1,13 @@
 #include "game/ScoreLoader.h"
 
-ScoreLoader::ScoreLoader(GameState& state, const ScoreFile& file, GameView& view)
-    : state_(state), file_(file), view_(view)
+ScoreLoader::ScoreLoader(GameState& state, const RecordStore& store, GameView& view)
+    : state_(state), store_(store), view_(view)
 {
 }
 
 void ScoreLoader::LoadBestScore()
 {
-    const ScoreReadResult result = file_.read();
+    const ScoreReadResult result = store_.read();
     switch (result.status) {
     case ScoreReadResult::Status::Ok:
         state_.strBestScore = result.record.score;

@@ -1,20 +1,20 @@
 #include "record/RecordLocation.h"
 
-#include "record/WriteAll.h"
+#include "record/AtomicWrite.h"
+#include "record/BoundedRead.h"
+#include "record/FinalTarget.h"
+#include "record/LeftoverTemporaries.h"
+#include "record/RecordFormat.h"
+#include "record/SystemErrorText.h"
 
 #include <cerrno>
 #include <fcntl.h>
-#include <stdio.h>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace {
 
-// Far more than two quoted fields need; anything longer is not a record.
-constexpr off_t kLargestRecord = 64 * 1024;
-
-std::string reason(int error) { return std::system_category().message(error); }
+std::string reason(int error) { return systemErrorText(error); }
 
 bool isWritableFolderWithRecord(const std::string& directory)
 {
@@ -43,62 +43,31 @@ int makeDirectories(const std::string& directory)
 // Reads the delivered record without following it into a FIFO or a device.
 int readDelivered(const std::string& path, std::string& bytes)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return errno;
-    struct stat file {};
-    int error = 0;
-    if (::fstat(fd, &file) != 0)
-        error = errno;
-    else if (!S_ISREG(file.st_mode))
-        error = EINVAL;
-    else if (file.st_size > kLargestRecord)
-        error = EFBIG;
-    char buffer[4096];
-    while (error == 0) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            error = errno;
-        else if (n == 0)
-            break;
-        else if (bytes.size() + static_cast<std::size_t>(n) > static_cast<std::size_t>(kLargestRecord))
-            error = EFBIG;
-        else
-            bytes.append(buffer, static_cast<std::size_t>(n));
+    BoundedRead file = readBounded(path, RecordFormat::maximumBytes);
+    switch (file.outcome) {
+    case BoundedRead::Outcome::Read:
+        bytes = std::move(file.bytes);
+        return 0;
+    case BoundedRead::Outcome::Missing:
+        return ENOENT;
+    case BoundedRead::Outcome::NotRegular:
+        return EINVAL;
+    case BoundedRead::Outcome::TooLarge:
+        return EFBIG;
+    case BoundedRead::Outcome::Failed:
+        break;
     }
-    ::close(fd);
-    return error;
+    return file.error;
 }
 
-// Puts the bytes under target only if nothing is there yet. The whole file is written under a
-// temporary name first and then given its name in one step that fails when the name is taken,
-// so a second copy of the program sees either no record or a whole one, and neither copy ever
-// overwrites the other's.
-int createWhole(const std::string& target, const std::string& bytes)
+// Saves killed halfway leave their temporary files beside the record, or beside the file a
+// link in its place leads to.
+void removeLeftoversBeside(const std::string& record)
 {
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0; ++attempt) {
-        temporary = target + "." + std::to_string(::getpid()) + "." + std::to_string(attempt) + ".new";
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && (errno != EEXIST || attempt == 100))
-            return errno;
-    }
-    int error = 0;
-    if (!writeAll(fd, bytes) || ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::link(temporary.c_str(), target.c_str()) != 0) {
-        error = errno;
-        // Some file systems have no hard links; there the rename must refuse a taken name too.
-        if (error != EEXIST && ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
-            return 0;
-    }
-    ::unlink(temporary.c_str());
-    return error == EEXIST ? 0 : error;
+    LeftoverTemporaries::removeBeside(record);
+    const FinalTarget target = FinalTarget::of(record);
+    if (target.outcome == FinalTarget::Outcome::Resolved && target.path != record)
+        LeftoverTemporaries::removeBeside(target.path);
 }
 
 } // namespace
@@ -110,6 +79,14 @@ RecordLocation::RecordLocation(std::string path, std::string problem)
 
 RecordLocation RecordLocation::choose(const std::string& programDirectory, const std::string& playerDirectory,
                                       const std::string& deliveredRecord)
+{
+    RecordLocation location = prepare(programDirectory, playerDirectory, deliveredRecord);
+    removeLeftoversBeside(location.path_);
+    return location;
+}
+
+RecordLocation RecordLocation::prepare(const std::string& programDirectory, const std::string& playerDirectory,
+                                       const std::string& deliveredRecord)
 {
     if (isWritableFolderWithRecord(programDirectory) || playerDirectory.empty())
         return {programDirectory + "/score.dat", {}};
@@ -128,7 +105,7 @@ RecordLocation RecordLocation::choose(const std::string& programDirectory, const
             return {record, {}};
         return {record, deliveredRecord + " を読めないため、" + record + " を作れません（" + reason(error) + "）。"};
     }
-    if (const int error = createWhole(record, bytes); error != 0)
+    if (const int error = AtomicWrite::createIfAbsent(record, bytes); error != 0)
         return {record, record + " を作れませんでした（" + reason(error) + "）。"};
     return {record, {}};
 }

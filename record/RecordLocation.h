@@ -8,10 +8,11 @@
 // made from the delivered record the first time it is needed.
 class RecordLocation {
 public:
-    // playerDirectory: the player's folder for the record ($XDG_DATA_HOME/zumikko), created when
+    // playerDirectory: the player's folder for the record (PlayerDataHome::recordDirectory), created when
     // missing; empty when the player has none. deliveredRecord: the score.dat that came with the
     // program. A record the player already has is never replaced, even when a second copy of the
-    // program makes it at the same moment.
+    // program makes it at the same moment. Temporary files that killed saves and first copies
+    // left beside the record are removed.
     static RecordLocation choose(const std::string& programDirectory, const std::string& playerDirectory,
                                  const std::string& deliveredRecord);
 
@@ -22,6 +23,8 @@ public:
 
 private:
     RecordLocation(std::string path, std::string problem);
+    static RecordLocation prepare(const std::string& programDirectory, const std::string& playerDirectory,
+                                  const std::string& deliveredRecord);
 
     std::string path_;
     std::string problem_;

@@ -2,7 +2,7 @@
 
 #include "record/CharacterList.h"
 #include "record/RecordWindowLook.h"
-#include "record/ScoreFile.h"
+#include "record/RecordFormat.h"
 #include "ui/Fonts.h"
 #include "ui/LeftoverKeyGuard.h"
 #include "ui/PlainMessageBox.h"
@@ -12,6 +12,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+namespace {
+
+// A name must always fit in a record the reader accepts. Each character of the box takes at most
+// two bytes in CP932 (a character QLineEdit counts twice, a surrogate pair, has no CP932 form
+// and is refused anyway); 32,000 of them, the quotes and line ends of both lines (8 bytes) and a
+// game's score (at most 11 bytes) come to 64,019 bytes, well within RecordFormat::maximumBytes.
+constexpr int kLongestName = 32000;
+static_assert(2 * kLongestName + 8 + 11 <= static_cast<int>(RecordFormat::maximumBytes));
+
+} // namespace
 
 UserNameWindow::UserNameWindow(ProblemReporter reportProblem, QWidget* parent)
     : QDialog(parent, RecordWindowLook::windowFlags),
@@ -37,6 +48,7 @@ UserNameWindow::UserNameWindow(ProblemReporter reportProblem, QWidget* parent)
     txtName_->setObjectName(QStringLiteral("txtName"));
     txtName_->setGeometry(104, 56, 185, 22);
     txtName_->setFont(gothicFont(11.25));
+    txtName_->setMaxLength(kLongestName);
     txtName_->setAttribute(Qt::WA_InputMethodEnabled);
 
     QLabel* scoreHeading = Look::label(this, "Label3", QStringLiteral("あなたのスコア"), QRect(8, 93, 83, 13));
@@ -88,7 +100,7 @@ void UserNameWindow::closeEvent(QCloseEvent* event)
 void UserNameWindow::cmdOKClicked()
 {
     const QString name = txtName_->text();
-    const std::string unstorable = ScoreFile::unstorableCharacters(name.toStdString());
+    const std::string unstorable = RecordFormat::unstorableCharacters(name.toStdString());
     if (!unstorable.empty()) {
         reportProblem_(this, QStringLiteral("次の文字は記録できません。名前を直してください: ")
                                  + QString::fromStdString(characterList(unstorable)));

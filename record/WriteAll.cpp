@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <unistd.h>
 
-bool writeAll(int fd, const std::string& bytes)
+bool writeAll(int fd, std::string_view bytes)
 {
     std::size_t done = 0;
     while (done < bytes.size()) {

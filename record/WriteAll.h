@@ -1,7 +1,7 @@
 #pragma once
 
-#include <string>
+#include <string_view>
 
 // Writes every byte to the open descriptor, going on after short writes and interruptions.
 // False on the first real error, with errno telling which.
-bool writeAll(int fd, const std::string& bytes);
+bool writeAll(int fd, std::string_view bytes);

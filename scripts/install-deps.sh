@@ -12,7 +12,7 @@ packages=(
   fonts-vlgothic
   libgtest-dev
   xdg-utils
-  xvfb xauth xdotool x11-apps x11-utils imagemagick
+  xvfb xauth xdotool xclip x11-apps x11-utils imagemagick
   libx11-dev libxtst-dev libxdamage-dev libxext-dev libxfixes-dev stress-ng
   dpkg-dev file fakeroot lintian desktop-file-utils appstream
   clang libclang-rt-14-dev libxcb1-dev

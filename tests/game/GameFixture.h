@@ -4,15 +4,13 @@
 
 #include "fakes/FakeClock.h"
 #include "fakes/FakeGameView.h"
+#include "fakes/FakeRecordStore.h"
 #include "fakes/RecordingMediaDevice.h"
 #include "fakes/ScriptedRandom.h"
-#include "fakes/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
-// A whole game engine on fakes, with its record in a temporary directory.
+// A whole game engine on fakes, its record in memory.
 struct GameFixture : ::testing::Test {
     GameFixture()
     {
@@ -23,11 +21,6 @@ struct GameFixture : ::testing::Test {
         for (int y = 0; y < 32; ++y)
             for (int x = 0; x < 957; ++x)
                 mask.setPixel(x, y, strip.pixel(x, y) == 0xFF8040 ? 0xFFFFFF : 0x000000);
-    }
-
-    void writeRecord(const std::string& bytes)
-    {
-        std::ofstream(scoreFile.path(), std::ios::binary) << bytes;
     }
 
     // Runs reel ticks until the reel stops; the ninth hit stops it.
@@ -54,10 +47,9 @@ struct GameFixture : ::testing::Test {
     FakeClock clock;
     FakeGameView view{clock};
     ScriptedRandom random;
-    TemporaryDirectory directory;
-    ScoreFile scoreFile{directory.path() + "/score.dat"};
+    FakeRecordStore store;
     Surface strip{957, 32, 0xFFFFFF};
     Surface mask{957, 32};
     Surface window{137, 33, 0xFFFFFF};
-    Game game{view, sounds, clock, random, scoreFile, {window, strip, mask}};
+    Game game{view, sounds, clock, random, store, {window, strip, mask}};
 };

@@ -1,10 +1,6 @@
 #include "game/GameFixture.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -17,32 +13,12 @@ int countOf(const std::vector<std::string>& log, const std::string& entry)
 
 TEST_F(GameLoop, startUpOpensTheDevicesThenReadsTheRecordAndPlaysNothing)
 {
-    writeRecord("\"abc\"\r\n\"1234\"\r\n");
+    store.holds("abc", "1234");
     game.startUp("/opt/zumikko");
     EXPECT_EQ(log.size(), 8u);
     EXPECT_EQ(log.back(), "goal Open");
     EXPECT_EQ(game.state().strBestScore, "1234");
     EXPECT_EQ(countOf(log, "start Play") + countOf(log, "kaiten Play"), 0);
-}
-
-// A save killed between writing and renaming leaves its temporary file; the next start clears
-// it away even if no record is ever saved again.
-TEST_F(GameLoop, startUpRemovesTemporaryFilesOfKilledSavesButNotTheRecord)
-{
-    writeRecord("\"abc\"\r\n\"1234\"\r\n");
-    const pid_t gone = ::fork();
-    ASSERT_GE(gone, 0);
-    if (gone == 0)
-        ::_exit(0);
-    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
-    const std::string leftover = scoreFile.path() + "." + std::to_string(gone) + ".0.tmp";
-    std::ofstream(leftover) << "\"half";
-
-    game.startUp("/opt/zumikko");
-
-    EXPECT_FALSE(std::filesystem::exists(leftover));
-    EXPECT_TRUE(std::filesystem::exists(scoreFile.path()));
-    EXPECT_EQ(game.state().strBestScore, "1234");
 }
 
 TEST_F(GameLoop, beforeTheFirstStartNothingMovesAndNothingIsDrawn)

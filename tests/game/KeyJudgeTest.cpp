@@ -110,7 +110,7 @@ TEST_F(KeyJudging, keysOutsideAGameChangeNothing)
 
 TEST_F(KeyJudging, workedExampleTwoMissesAndTenStopsScoresTheFirstNineTimesPlusPenalties)
 {
-    writeRecord("\"x\"\r\n\"1\"\r\n");
+    store.holds("x", "1");
     game.start();
     const double times[] = {400, 350, 500, 420, 380, 610, 450, 390, 470, 530};
     for (int stop = 0; stop < 10; ++stop) {
@@ -126,7 +126,7 @@ TEST_F(KeyJudging, workedExampleTwoMissesAndTenStopsScoresTheFirstNineTimesPlusP
 
 TEST_F(KeyJudging, rightKeyAtTenthStopEndsGameWithoutAddingTimeAndShowsTheLetterAfterEndGame)
 {
-    writeRecord("\"x\"\r\n\"1\"\r\n");
+    store.holds("x", "1");
     game.start();
     answerStops(9, 100);
     runToStop();
@@ -261,7 +261,7 @@ TEST_F(KeyJudging, aKeyJustBeforeAStopIsShownIsJudgedWithinThisGameOnly)
 TEST_F(KeyJudging, untilTheDisplayServerHasStampedTheStopEveryKeyWasPressedBeforeIt)
 {
     FakeGameView unstamped;  // its stops are not stamped at once
-    Game game2{unstamped, sounds, clock, random, scoreFile, {window, strip, mask}};
+    Game game2{unstamped, sounds, clock, random, store, {window, strip, mask}};
     game2.start();
     random.queueHits(9);
     while (game2.reelRunning())

@@ -1,5 +1,8 @@
+#include "record/PlayerDataHome.h"
 #include "record/RecordLocation.h"
+#include "record/ScoreFile.h"
 
+#include "tests/record/AsOrdinaryUser.h"
 #include "tests/record/ScoreDirectory.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +14,7 @@
 #include <optional>
 #include <sys/stat.h>
 #include <thread>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -161,8 +165,9 @@ TEST_F(RecordLocationTest, troubleMakingTheRecordIsReportedUnderTheRecordsOwnNam
             EXPECT_NE(location.problem().find(c.problemPart), std::string::npos) << c.what << ": " << location.problem();
         }
         EXPECT_EQ(fs::is_regular_file(player / "score.dat"), c.recordAppears) << c.what;
-        if (fs::is_directory(player))
+        if (fs::is_directory(player)) {
             EXPECT_EQ(entries(player), std::vector<std::string>{}) << c.what << ": no temporary file is left";
+        }
     }
 }
 
@@ -191,6 +196,133 @@ TEST_F(RecordLocationTest, copiesStartedTogetherAllFindOneWholeRecord)
     write(player / "score.dat", own);
     choose();
     EXPECT_EQ(contents(player / "score.dat"), own);
+}
+
+// Where the record goes for each program folder and each state of XDG_DATA_HOME. A relative
+// XDG_DATA_HOME would put it under whatever folder the game was started from; the convention says
+// to ignore it.
+TEST_F(RecordLocationTest, theRecordsPlaceForEachProgramFolderAndDataHome)
+{
+    const fs::path home = scratch.directory() / "home";
+    const fs::path xdg = scratch.directory() / "xdg";
+    const std::string xdgText = xdg.string() + "/";
+    const std::string homeText = home.string();
+    enum class Program { WritableWithRecord, ReadOnlyWithRecord, WithoutRecord };
+    struct Case {
+        Program program;
+        const char* xdgDataHome;  // nullptr: unset
+        fs::path expected;
+    };
+    const fs::path inProgram = program / "score.dat";
+    const fs::path inXdg = xdg / "zumikko" / "score.dat";
+    const fs::path inHome = home / ".local" / "share" / "zumikko" / "score.dat";
+    const Case cases[] = {
+        {Program::WritableWithRecord, xdgText.c_str(), inProgram},
+        {Program::WritableWithRecord, nullptr, inProgram},
+        {Program::WritableWithRecord, "", inProgram},
+        {Program::WritableWithRecord, "relative/data", inProgram},
+        {Program::ReadOnlyWithRecord, xdgText.c_str(), inXdg},
+        {Program::ReadOnlyWithRecord, nullptr, inHome},
+        {Program::ReadOnlyWithRecord, "", inHome},
+        {Program::ReadOnlyWithRecord, "relative/data", inHome},
+        {Program::WithoutRecord, xdgText.c_str(), inXdg},
+        {Program::WithoutRecord, nullptr, inHome},
+        {Program::WithoutRecord, "", inHome},
+        {Program::WithoutRecord, "relative/data", inHome},
+    };
+    for (const Case& c : cases) {
+        for (const fs::path& folder : {home, xdg, program})
+            fs::remove_all(folder);
+        fs::create_directories(program);
+        if (c.program != Program::WithoutRecord)
+            write(program / "score.dat", "\"abc\"\r\n\"1234\"\r\n");
+        fs::permissions(scratch.directory(), fs::perms::all);
+        if (c.program == Program::WritableWithRecord)
+            fs::permissions(program, fs::perms::all);
+        if (c.program == Program::ReadOnlyWithRecord)
+            fs::permissions(program, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read
+                                         | fs::perms::others_exec);
+        const std::string playerDirectory = PlayerDataHome::recordDirectory({c.xdgDataHome, homeText.c_str(), {}});
+        // root may write anywhere; the program folder is read-only only to an ordinary user.
+        int pipeEnds[2];
+        ASSERT_EQ(::pipe(pipeEnds), 0);
+        const int status = exitStatusAsOrdinaryUser([&] {
+            const std::string path = RecordLocation::choose(program.string(), playerDirectory, delivered.string()).path();
+            return ::write(pipeEnds[1], path.data(), path.size()) == static_cast<ssize_t>(path.size()) ? 0 : 1;
+        });
+        ::close(pipeEnds[1]);
+        char buffer[4096];
+        const ssize_t length = ::read(pipeEnds[0], buffer, sizeof buffer);
+        ::close(pipeEnds[0]);
+        fs::permissions(program, fs::perms::owner_all);
+        ASSERT_EQ(status, 0);
+        EXPECT_EQ(std::string(buffer, length > 0 ? length : 0), c.expected.string())
+            << int(c.program) << " XDG_DATA_HOME=" << (c.xdgDataHome ? c.xdgDataHome : "(unset)");
+        EXPECT_TRUE(fs::is_regular_file(c.expected)) << c.expected;
+    }
+}
+
+// Without HOME, or with one that is not an absolute path, the home comes from the user database;
+// without either there is no player folder at all (never "//.local/share").
+TEST(PlayerDataHomeTest, theHomeComesFromHomeOrElseTheUserDatabase)
+{
+    const auto database = [] { return std::optional<std::string>("/home/from-passwd"); };
+    const auto noEntry = [] { return std::optional<std::string>(); };
+    struct Case {
+        const char* xdgDataHome;
+        const char* home;
+        std::function<std::optional<std::string>()> userDatabase;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"/data/", "/home/player", database, "/data/zumikko"},
+        {nullptr, "/home/player/", database, "/home/player/.local/share/zumikko"},
+        {nullptr, nullptr, database, "/home/from-passwd/.local/share/zumikko"},
+        {nullptr, "", database, "/home/from-passwd/.local/share/zumikko"},
+        {"", "relative", database, "/home/from-passwd/.local/share/zumikko"},
+        {nullptr, "/", database, "/.local/share/zumikko"},
+        {nullptr, nullptr, noEntry, ""},
+        {nullptr, nullptr, {}, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PlayerDataHome::recordDirectory({c.xdgDataHome, c.home, c.userDatabase}), c.expected)
+            << (c.xdgDataHome ? c.xdgDataHome : "-") << " " << (c.home ? c.home : "-");
+}
+
+// Saves and first copies killed halfway leave temporary files beside the record; the start-up
+// clears those whose writer has ended, even if no record is ever saved again.
+TEST_F(RecordLocationTest, choosingTheRecordClearsTheLeftoversOfKilledWritersBesideIt)
+{
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    for (const fs::path& folder : {program, player}) {
+        fs::remove_all(player);
+        fs::create_directories(folder);
+        write(folder / "score.dat", "\"abc\"\r\n\"1234\"\r\n");
+        for (const char* suffix : {".0.tmp", ".3.new"})
+            write(folder / ("score.dat." + std::to_string(gone) + suffix), "\"half");
+        const RecordLocation location = choose();
+        EXPECT_EQ(location.path(), (folder / "score.dat").string());
+        EXPECT_EQ(entries(folder), std::vector<std::string>{"score.dat"}) << folder;
+        fs::remove(program / "score.dat");
+    }
+}
+
+// XDG_DATA_HOME naming a file: one message at start, and reading the record there afterwards
+// (at every game's end) finds no record rather than a second message for the same cause.
+TEST_F(RecordLocationTest, aDataHomeThatIsAFileIsReportedOnceOnly)
+{
+    const fs::path file = scratch.directory() / "not a folder";
+    write(file, "x");
+    const RecordLocation location =
+        RecordLocation::choose(program.string(), PlayerDataHome::recordDirectory({file.c_str(), nullptr, {}}), delivered.string());
+    EXPECT_NE(location.problem(), "");
+    EXPECT_NE(location.problem().find(file.string()), std::string::npos) << location.problem();
+    const ScoreReadResult read = ScoreFile(location.path()).read();
+    EXPECT_EQ(read.status, ScoreReadResult::Status::Missing) << read.problem;
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "record/RecordFormat.h"
 #include "record/UserNameWindow.h"
 
 #include "tests/record/RecordWindowTestSupport.h"
@@ -91,6 +92,20 @@ TEST_F(UserNameWindowTest, escapeDoesNotThrowTheRecordAway)
     pressKey(window, Qt::Key_Escape);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->txtName()->text(), "abc");
+}
+
+// A million pasted characters: the box keeps only as many as always fit into a record the reader
+// accepts, with two-byte characters and the longest score a game can give.
+TEST_F(UserNameWindowTest, aPastedNameIsCutToWhatTheRecordCanAlwaysHold)
+{
+    QSignalSpy confirmed(window.data(), &UserNameWindow::nameConfirmed);
+    window->lblScore()->setText(QStringLiteral("2147483647"));
+    window->txtName()->insert(QString(1'000'000, QChar(0x3042)));  // あ, two bytes in CP932
+    pressKey(window, Qt::Key_Return);
+    ASSERT_EQ(confirmed.count(), 1);
+    const ScoreRecord record{confirmed.at(0).at(0).toString().toStdString(), confirmed.at(0).at(1).toString().toStdString()};
+    EXPECT_GE(record.name.size(), 3u * 30000) << "no name a player could type is cut";
+    EXPECT_EQ(RecordFormat::compose(record, "score.dat").problem, "");
 }
 
 } // namespace

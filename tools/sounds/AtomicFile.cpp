@@ -1,30 +1,14 @@
 #include "tools/sounds/AtomicFile.h"
 
-#include <fstream>
+#include "record/AtomicWrite.h"
+#include "record/SystemErrorText.h"
+
 #include <stdexcept>
-#include <system_error>
+#include <string_view>
 
 void AtomicFile::write(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
 {
-    std::filesystem::path temporary = path;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            throw std::runtime_error("cannot create " + temporary.string());
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            throw std::runtime_error("cannot write " + temporary.string());
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        throw std::runtime_error("cannot replace " + path.string() + ": " + error.message());
-    }
+    const std::string_view content(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (const int error = AtomicWrite::replace(path.string(), content); error != 0)
+        throw std::runtime_error("cannot replace " + path.string() + ": " + systemErrorText(error));
 }
