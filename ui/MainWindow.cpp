@@ -1,9 +1,8 @@
 #include "ui/MainWindow.h"
 
 #include "platform/Blit.h"
-#include "platform/FlushScreenPresenter.h"
 #include "platform/ModalWatcher.h"
-#include "platform/X11ScreenPresenter.h"
+#include "platform/ScreenPresenterChoice.h"
 #include "platform/PlainMessageBox.h"
 #include "platform/SurfaceImage.h"
 #include "platform/SurfaceWidget.h"
@@ -116,9 +115,7 @@ MainWindow::MainWindow(Devices devices, const Clock& clock, RandomSource& random
     game_ = std::make_unique<Game>(static_cast<GameView&>(*this), sounds_, clock, random, scoreFile_,
                                    Game::Surfaces{picMain_->surface(), picABC_, picMask_});
 
-    presenter_ = X11ScreenPresenter::createFor(*picMain_, eventTimes_);
-    if (!presenter_)
-        presenter_ = std::make_unique<FlushScreenPresenter>(*picMain_, clock_);
+    presenter_ = createScreenPresenter(*picMain_, eventTimes_, clock_);
     modalWatcher_ = std::make_unique<ModalWatcher>([this] {
         if (reelDriver_)
             reelDriver_->modalChanged();
@@ -278,8 +275,12 @@ void MainWindow::startGame()
 
 void MainWindow::tickLed()
 {
-    led_.tick(picLEDMain_->surface(), picLEDFront_, picLEDBack_);
-    picLEDMain_->update();
+    const LedMarquee::ChangedCells changed = led_.tick(picLEDMain_->surface(), picLEDFront_, picLEDBack_);
+    // Only what changed: a whole cell would reach under the MISS and SCORE labels and repaint them.
+    for (int i = 0; i < changed.count; ++i) {
+        const LedMarquee::Area& a = changed.areas[static_cast<std::size_t>(i)];
+        picLEDMain_->update(a.x, a.y, a.width, a.height);
+    }
 }
 
 void MainWindow::tickTitle()
