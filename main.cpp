@@ -4,6 +4,7 @@
 #include "platform/DesktopShell.h"
 #include "platform/GuardedApplication.h"
 #include "platform/SdlAudioSystem.h"
+#include "platform/CachingMidiRenderer.h"
 #include "platform/SdlMediaDevice.h"
 #include "platform/SteadyClock.h"
 #include "platform/TerminationSignals.h"
@@ -44,8 +45,11 @@ int main(int argc, char** argv)
         SdlAudioSystem audio;
         SdlMediaDevice mciStart(audio);
         SdlMediaDevice mciKaiten(audio);
-        SdlMediaDevice mciBGM(audio);
-        SdlMediaDevice mciGoal(audio);
+        // Music rendered once is read back from the player's cache on later launches.
+        const auto music = std::make_shared<CachingMidiRenderer>(std::make_shared<MidiRenderer>(),
+                                                                 MusicCache(MusicCache::defaultDirectory()));
+        SdlMediaDevice mciBGM(audio, music);
+        SdlMediaDevice mciGoal(audio, music);
 
         MainWindow frmMain({mciStart, mciKaiten, mciBGM, mciGoal}, clock, random, shell, dataDirectory,
                            record.path());
