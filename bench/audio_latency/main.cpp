@@ -2,8 +2,9 @@
 // mixed output, and how long opening the two MIDI files takes to return and to finish rendering.
 //
 //   audio_latency [start.wav [bgm.mid [goal.mid]]] [--repeat N] [--buffer FRAMES]
-//                 [--capture [--no-rest]]
+//                 [--capture [--no-rest]] [--cache DIRECTORY]
 //
+// --cache renders through the music cache in DIRECTORY, as the game does.
 // --capture measures the whole way to the sound server instead: Play to the sound arriving at
 // the default capture source, after the output has been silent long enough for the mixer to
 // rest. Run it through PulseAudio or PipeWire with a null sink, e.g.
@@ -15,6 +16,7 @@
 
 #include "bench/audio_latency/CapturedOnsetWatcher.h"
 #include "bench/audio_latency/OutputOnsetWatcher.h"
+#include "platform/CachingMidiRenderer.h"
 #include "platform/SdlAudioSystem.h"
 #include "platform/SdlMediaDevice.h"
 #include "tests/platform/SoundFileWriter.h"
@@ -77,11 +79,12 @@ std::string soundFile(const std::string& given, const std::string& name, const f
     return standIn;
 }
 
-void measureMidiOpening(SdlAudioSystem& audio, const std::string& bgm, const std::string& goal)
+void measureMidiOpening(SdlAudioSystem& audio, const std::string& bgm, const std::string& goal,
+                        const std::shared_ptr<const MidiRenderer>& renderer)
 {
     std::printf("\nOpening the MIDI files (rendered on worker threads)\n");
     for (const std::string& path : {bgm, goal}) {
-        SdlMediaDevice device(audio);
+        SdlMediaDevice device(audio, renderer);
         device.setFileName(path);
         const auto before = Clock::now();
         device.command(Open);
@@ -95,7 +98,7 @@ void measureMidiOpening(SdlAudioSystem& audio, const std::string& bgm, const std
     }
 
     // As at startup: both opened back to back, so both render at once.
-    SdlMediaDevice music(audio), fanfare(audio);
+    SdlMediaDevice music(audio, renderer), fanfare(audio, renderer);
     music.setFileName(bgm);
     fanfare.setFileName(goal);
     const auto before = Clock::now();
@@ -157,6 +160,7 @@ int main(int argc, char** argv)
     int bufferFrames = 512;
     bool capture = false;
     bool rest = true;
+    std::string cacheDirectory;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--repeat" && i + 1 < argc)
@@ -165,6 +169,8 @@ int main(int argc, char** argv)
             capture = true;
         else if (arg == "--no-rest")
             rest = false;
+        else if (arg == "--cache" && i + 1 < argc)
+            cacheDirectory = argv[++i];
         else if (arg == "--buffer" && i + 1 < argc)
             bufferFrames = std::max(64, std::atoi(argv[++i]));
         else
@@ -227,7 +233,12 @@ int main(int argc, char** argv)
     std::printf("  the Play call itself: mean %.3f ms, max %.3f ms; mixing pass every %.2f ms\n", call.mean,
                 call.max, watcher.meanPassMilliseconds());
 
-    measureMidiOpening(audio, bgm, goal);
+    std::shared_ptr<const MidiRenderer> renderer = std::make_shared<MidiRenderer>();
+    if (!cacheDirectory.empty()) {
+        std::printf("\nmusic cache: %s (run twice: the second run reads it)\n", cacheDirectory.c_str());
+        renderer = std::make_shared<CachingMidiRenderer>(renderer, MusicCache(cacheDirectory));
+    }
+    measureMidiOpening(audio, bgm, goal, renderer);
     std::error_code ignored;
     fs::remove_all(scratch, ignored);
     return 0;
