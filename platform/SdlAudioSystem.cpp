@@ -143,7 +143,10 @@ private:
     std::vector<Queued> queued_;
 };
 
-MixerRest mixerRest;
+// Never destroyed: when the program ends through exit() (Qt does so when the display goes
+// away) the audio thread may still be waiting on it, and destroying a condition variable
+// that a thread waits on blocks for ever.
+MixerRest& mixerRest = *new MixerRest;
 
 void reportSilence(const std::string& reason)
 {
