@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -187,6 +188,25 @@ TEST(SdlAudioSystem, theMixerRestsWhileNothingSoundsAndAPlayFromRestLosesNoFrame
         const auto restingFrom = probe.nextIndex();
         EXPECT_FALSE(probe.waitFor(restingFrom, [](const auto&) { return true; }, std::chrono::milliseconds(200)));
     }
+}
+
+} // namespace
+
+namespace {
+
+// Qt ends the program through exit() when the display goes away; the audio thread may be
+// resting then, and the program must still end (a hang here shows as the test's timeout).
+TEST(SdlAudioSystemDeathTest, exitWhileTheMixerRestsEndsTheProgram)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            auto* audio = new SdlAudioSystem;
+            while (audio->isOpen() && !audio->isResting())
+                std::this_thread::yield();
+            std::exit(audio->isOpen() ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace
