@@ -1,17 +1,16 @@
 #include "App.h"
 
 #include "platform/FirstExposure.h"
-#include "platform/FlushScreenPresenter.h"
 #include "platform/ModalWatcher.h"
-#include "ui/PlainMessageBox.h"
+#include "platform/ScreenPresenterChoice.h"
 #include "platform/SurfaceWidget.h"
 #include "platform/TerminationSignals.h"
 #include "platform/TransientParent.h"
-#include "platform/X11ScreenPresenter.h"
 #include "record/ProblemBox.h"
 #include "record/RecordWindows.h"
 #include "ui/GameViewDecoration.h"
 #include "ui/KeyRouter.h"
+#include "ui/PlainMessageBox.h"
 #include "ui/ReelDriver.h"
 #include "ui/VersionWindow.h"
 
@@ -37,9 +36,7 @@ App::App(Devices devices, const Clock& clock, RandomSource& random, Shell& shell
       game_(gameView(), sounds_, clock, random, scoreFile_,
             Game::Surfaces{window_.reelWindow()->surface(), window_.letterStrip(), window_.letterMask()})
 {
-    presenter_ = X11ScreenPresenter::createFor(*window_.reelWindow(), eventTimes_);
-    if (!presenter_)
-        presenter_ = std::make_unique<FlushScreenPresenter>(*window_.reelWindow(), clock);
+    presenter_ = createScreenPresenter(*window_.reelWindow(), eventTimes_, clock);
     modalWatcher_ = std::make_unique<ModalWatcher>([this] {
         if (reelDriver_)
             reelDriver_->modalChanged();

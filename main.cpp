@@ -1,10 +1,11 @@
 #include "App.h"
+#include "platform/CachingMidiRenderer.h"
 #include "platform/ClockSeededRandom.h"
 #include "platform/DataDirectory.h"
-#include "platform/ProgramDirectory.h"
 #include "platform/DesktopShell.h"
 #include "platform/FirstExposure.h"
 #include "platform/GuardedApplication.h"
+#include "platform/ProgramDirectory.h"
 #include "platform/SdlAudioSystem.h"
 #include "platform/SdlMediaDevice.h"
 #include "platform/SteadyClock.h"
@@ -42,8 +43,11 @@ int main(int argc, char** argv)
         SdlAudioSystem audio;
         SdlMediaDevice mciStart(audio);
         SdlMediaDevice mciKaiten(audio);
-        SdlMediaDevice mciBGM(audio);
-        SdlMediaDevice mciGoal(audio);
+        // Music rendered once is read back from the player's cache on later launches.
+        const auto music = std::make_shared<CachingMidiRenderer>(std::make_shared<MidiRenderer>(),
+                                                                 MusicCache(MusicCache::defaultDirectory()));
+        SdlMediaDevice mciBGM(audio, music);
+        SdlMediaDevice mciGoal(audio, music);
 
         App game({mciStart, mciKaiten, mciBGM, mciGoal}, clock, random, shell, dataDirectory, record.path());
         game.endOn(terminationSignals);

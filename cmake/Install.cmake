@@ -2,6 +2,11 @@
 set(ZUMIKKO_DATA_DIR "${CMAKE_INSTALL_DATADIR}/zumikko")
 
 install(TARGETS zumikko RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The compilers' version notes (.comment) are of no use in a package; strip does not drop them.
+if(CMAKE_OBJCOPY)
+    install(CODE "execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section .comment
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/zumikko\" COMMAND_ERROR_IS_FATAL ANY)")
+endif()
 install(FILES assets/start.wav assets/kaiten.wav assets/bgm.mid assets/goal.mid assets/score.dat
         DESTINATION ${ZUMIKKO_DATA_DIR})
 
@@ -57,5 +62,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Japanese fonts for every text of the windows, and a General MIDI soundfont for the music.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "fonts-ipafont-gothic | fonts-noto-cjk | fonts-vlgothic | fonts-takao-gothic, fonts-ipafont-mincho | fonts-noto-cjk | fonts-takao-mincho, timgm6mb-soundfont | sf2-soundfont-gm")
+# Qt's Wayland platform, so that the game runs natively on a Wayland desktop (XWayland otherwise).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

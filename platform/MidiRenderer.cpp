@@ -6,10 +6,13 @@
 #include <cmath>
 #include <memory>
 #include <mutex>
+#include <string>
 
 namespace {
 
 constexpr int blockFrames = 4096;
+// Well below 1, so that the synth's own output does not saturate before it is scaled.
+constexpr double synthGain = 0.2;
 // After the last event the release and reverb tails still ring; render on until they fade,
 // but never longer than this.
 constexpr double maxTailSeconds = 4.0;
@@ -52,6 +55,14 @@ std::string MidiRenderer::installedSoundFont()
     return defaultSoundFont;
 }
 
+std::string MidiRenderer::settingsKey(int frequency) const
+{
+    return "fluidsynth " + std::string(fluid_version_str()) + "; rate " + std::to_string(frequency)
+           + "; gain " + std::to_string(synthGain) + "; peak " + std::to_string(peakLevel) + "; block " + std::to_string(blockFrames)
+           + "; tail " + std::to_string(maxTailSeconds) + "; silence " + std::to_string(silenceThreshold)
+           + "; int16 interleaved stereo";
+}
+
 MidiRenderer::MidiRenderer(std::string soundFont)
     : soundFont_(std::move(soundFont))
 {
@@ -67,8 +78,7 @@ MidiRenderer::Result MidiRenderer::render(const std::string& midiPath, int frequ
 
     const std::unique_ptr<fluid_settings_t, SettingsDeleter> settings(new_fluid_settings());
     fluid_settings_setnum(settings.get(), "synth.sample-rate", frequency);
-    // Well below 1, so that the synth's own output does not saturate before it is scaled.
-    fluid_settings_setnum(settings.get(), "synth.gain", 0.2);
+    fluid_settings_setnum(settings.get(), "synth.gain", synthGain);
     // Events must follow the frames we render, not the wall clock of this thread.
     fluid_settings_setstr(settings.get(), "player.timing-source", "sample");
     const std::unique_ptr<fluid_synth_t, SynthDeleter> synth(new_fluid_synth(settings.get()));

@@ -34,6 +34,10 @@ public:
 
     const std::string& soundFont() const { return soundFont_; }
 
+    // Everything besides the song and the soundfont that shapes the rendered PCM: a change here
+    // must not be met by music rendered before it.
+    virtual std::string settingsKey(int frequency) const;
+
 private:
     std::string soundFont_;
 };

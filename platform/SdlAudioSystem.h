@@ -16,12 +16,18 @@ struct Mix_Chunk;
 //
 // Devices register themselves; closing the audio system first closes the devices still bound
 // to it (joining their worker threads), so the order of destruction at exit does not matter.
+//
+// While no channel sounds, the mixer rests: SDL's audio thread waits at the start of its next
+// pass instead of mixing and sending silence to the sound server many times a second. A Play
+// wakes it and is started within that very pass, so resting adds nothing to a cue's latency.
 class SdlAudioSystem {
 public:
     static constexpr int frequency = 44100;
     static constexpr int channels = 2;
 
-    explicit SdlAudioSystem(int bufferFrames = 512);
+    enum class Rest { WhenSilent, Never };
+
+    explicit SdlAudioSystem(int bufferFrames = 512, Rest rest = Rest::WhenSilent);
     ~SdlAudioSystem();
     SdlAudioSystem(const SdlAudioSystem&) = delete;
     SdlAudioSystem& operator=(const SdlAudioSystem&) = delete;
@@ -47,6 +53,16 @@ public:
     void pause(int channel) const;
     void resume(int channel) const;
     void halt(int channel) const;
+
+    // Something that sees the mixing passes (a probe, a level meter); null removes it. Called on
+    // SDL's audio thread. While one that wants every pass listens, the mixer does not rest; a
+    // listener that only wants the passes that run sees none while the mixer rests.
+    using OutputListener = void (*)(void* context, std::uint8_t* stream, int bytes);
+    enum class Passes { Every, OnlyThoseThatRun };
+    void setOutputListener(OutputListener listener, void* context, Passes passes = Passes::Every);
+
+    // True while the audio thread waits for the next sound (for tests and measurements).
+    bool isResting() const;
 
 private:
     bool open_ = false;

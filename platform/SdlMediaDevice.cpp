@@ -45,10 +45,13 @@ SdlMediaDevice::~SdlMediaDevice()
 void SdlMediaDevice::disconnect()
 {
     worker_ = {};  // asks a running rendering to give up and waits for it
-    const std::lock_guard lock(mutex_);
-    releaseLocked();
-    phase_ = Phase::Closed;
-    audio_ = nullptr;
+    {
+        const std::lock_guard lock(mutex_);
+        releaseLocked();
+        phase_ = Phase::Closed;
+        audio_ = nullptr;
+    }
+    settled_.notify_all();
 }
 
 void SdlMediaDevice::setFileName(const std::string& path)
@@ -77,6 +80,12 @@ bool SdlMediaDevice::isLoading() const
 {
     const std::lock_guard lock(mutex_);
     return phase_ == Phase::Rendering;
+}
+
+void SdlMediaDevice::waitUntilSettled() const
+{
+    std::unique_lock lock(mutex_);
+    settled_.wait(lock, [this] { return phase_ != Phase::Rendering; });
 }
 
 void SdlMediaDevice::open()
@@ -116,6 +125,12 @@ void SdlMediaDevice::renderInBackground(const std::string& path)
 }
 
 void SdlMediaDevice::finishRendering(unsigned generation, const std::string& path, MidiRenderer::Result result)
+{
+    finishRenderingLocked(generation, path, std::move(result));
+    settled_.notify_all();
+}
+
+void SdlMediaDevice::finishRenderingLocked(unsigned generation, const std::string& path, MidiRenderer::Result result)
 {
     const std::lock_guard lock(mutex_);
     if (generation != generation_ || phase_ != Phase::Rendering || !audio_)
@@ -171,10 +186,13 @@ void SdlMediaDevice::rewind()
 void SdlMediaDevice::close()
 {
     worker_.request_stop();
-    const std::lock_guard lock(mutex_);
-    releaseLocked();
-    phase_ = Phase::Closed;
-    ++generation_;
+    {
+        const std::lock_guard lock(mutex_);
+        releaseLocked();
+        phase_ = Phase::Closed;
+        ++generation_;
+    }
+    settled_.notify_all();
 }
 
 void SdlMediaDevice::releaseLocked()

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <condition_variable>
 #include <mutex>
 #include <stop_token>
 #include <string>
@@ -31,6 +32,9 @@ public:
     bool isReady() const;
     // True while a MIDI file is being rendered.
     bool isLoading() const;
+    // Returns once no rendering is under way: the file is ready, failed or was closed. The
+    // renderer's own signal, so a test waits as long as a slow machine needs and no longer.
+    void waitUntilSettled() const;
     // The mixer channel this device plays on; -1 when the audio system is silent.
     int channel() const { return channel_; }
 
@@ -44,6 +48,7 @@ private:
     void close();
     void renderInBackground(const std::string& path);
     void finishRendering(unsigned generation, const std::string& path, MidiRenderer::Result result);
+    void finishRenderingLocked(unsigned generation, const std::string& path, MidiRenderer::Result result);
     void releaseLocked();
     void disconnect();
 
@@ -53,6 +58,7 @@ private:
     std::string fileName_;
 
     mutable std::mutex mutex_;  // the worker finishes a rendering while commands arrive
+    mutable std::condition_variable settled_;
     Phase phase_ = Phase::Closed;
     unsigned generation_ = 0;   // tells a stale rendering from the current one
     bool playWhenReady_ = false;

@@ -14,11 +14,17 @@ Surface surfaceFromImage(const QImage& image)
 
 QImage imageFromSurface(const Surface& surface)
 {
-    QImage image(surface.width(), surface.height(), QImage::Format_RGB32);
-    for (int y = 0; y < surface.height(); ++y) {
+    return imageFromSurface(surface, QRect(0, 0, surface.width(), surface.height()));
+}
+
+QImage imageFromSurface(const Surface& surface, const QRect& area)
+{
+    const QRect part = area.intersected(QRect(0, 0, surface.width(), surface.height()));
+    QImage image(part.size(), QImage::Format_RGB32);
+    for (int y = 0; y < part.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        const std::uint32_t* pixels = surface.row(y);
-        for (int x = 0; x < surface.width(); ++x)
+        const std::uint32_t* pixels = surface.row(part.y() + y) + part.x();
+        for (int x = 0; x < part.width(); ++x)
             line[x] = 0xFF000000u | pixels[x];
     }
     return image;

@@ -2,6 +2,7 @@
 
 #include "platform/Surface.h"
 
+#include <array>
 #include <cstdint>
 
 // The decorative bar of LED cells on the main window: two lights run along it in a fixed
@@ -24,17 +25,35 @@ public:
         bool operator==(const Variables&) const = default;
     };
 
+    // What a tick changed on the bar, for the owner to show again and nothing else: for each
+    // cell a copy changed, the smallest rectangle around its changed pixels (a lit and an unlit
+    // cell differ only inside their outline). A copy that lands on an identical cell or wholly
+    // outside the bar adds nothing.
+    struct Area {
+        int x = 0, y = 0, width = 0, height = 0;
+        bool operator==(const Area&) const = default;
+    };
+    struct ChangedCells {
+        std::array<Area, 5> areas{};
+        int count = 0;
+
+        void add(int cellX, const Area& area);
+
+    private:
+        std::array<int, 5> cellX_{};
+    };
+
     // Start positions, set when the main window loads.
     void load();
 
     // One timLED step: draw the two lights and move them, then advance the phase.
-    void tick(Surface& bar, const Surface& lit, const Surface& unlit);
+    ChangedCells tick(Surface& bar, const Surface& lit, const Surface& unlit);
 
     const Variables& variables() const { return v_; }
 
 private:
-    void drawAndMove(Surface& bar, const Surface& lit, const Surface& unlit);
-    void stepPhase(Surface& bar, const Surface& lit);
+    void drawAndMove(Surface& bar, const Surface& lit, const Surface& unlit, ChangedCells& changed);
+    void stepPhase(Surface& bar, const Surface& lit, ChangedCells& changed);
     void startOutward();
     void startInward();
     bool countHold();

@@ -1,16 +1,17 @@
 #include "bench/audio_latency/OutputOnsetWatcher.h"
 
-#include <SDL_mixer.h>
+#include "platform/SdlAudioSystem.h"
 
-OutputOnsetWatcher::OutputOnsetWatcher(int frequency)
-    : frequency_(frequency)
+OutputOnsetWatcher::OutputOnsetWatcher(SdlAudioSystem& audio)
+    : audio_(audio)
+    , frequency_(SdlAudioSystem::frequency)
 {
-    Mix_SetPostMix(&OutputOnsetWatcher::onMix, this);
+    audio_.setOutputListener(&OutputOnsetWatcher::onMix, this);
 }
 
 OutputOnsetWatcher::~OutputOnsetWatcher()
 {
-    Mix_SetPostMix(nullptr, nullptr);
+    audio_.setOutputListener(nullptr, nullptr);
 }
 
 void OutputOnsetWatcher::onMix(void* self, std::uint8_t* stream, int bytes)

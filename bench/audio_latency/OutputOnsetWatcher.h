@@ -6,13 +6,15 @@
 #include <mutex>
 #include <optional>
 
+class SdlAudioSystem;
+
 // Hooks the mixed output and notes when sound first appears in it after being armed: the time
 // the mixing pass ran, plus how far into that pass the first non-zero sample lies.
 class OutputOnsetWatcher {
 public:
     using Clock = std::chrono::steady_clock;
 
-    explicit OutputOnsetWatcher(int frequency);
+    explicit OutputOnsetWatcher(SdlAudioSystem& audio);
     ~OutputOnsetWatcher();
     OutputOnsetWatcher(const OutputOnsetWatcher&) = delete;
     OutputOnsetWatcher& operator=(const OutputOnsetWatcher&) = delete;
@@ -29,6 +31,7 @@ private:
     static void onMix(void* self, std::uint8_t* stream, int bytes);
     void record(const std::int16_t* samples, int count);
 
+    SdlAudioSystem& audio_;
     const int frequency_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;

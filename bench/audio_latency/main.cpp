@@ -2,10 +2,21 @@
 // mixed output, and how long opening the two MIDI files takes to return and to finish rendering.
 //
 //   audio_latency [start.wav [bgm.mid [goal.mid]]] [--repeat N] [--buffer FRAMES]
+//                 [--capture [--no-rest]] [--cache DIRECTORY]
+//
+// --cache renders through the music cache in DIRECTORY, as the game does.
+// --capture measures the whole way to the sound server instead: Play to the sound arriving at
+// the default capture source, after the output has been silent long enough for the mixer to
+// rest. Run it through PulseAudio or PipeWire with a null sink, e.g.
+//   pactl load-module module-null-sink sink_name=null
+//   SDL_AUDIODRIVER=pulseaudio PULSE_SINK=null PULSE_SOURCE=null.monitor audio_latency --capture
+// and once more with --no-rest (the mixer running all the time) to compare.
 //
 // Files default to the source tree's assets; a missing one is replaced by a generated stand-in.
 
+#include "bench/audio_latency/CapturedOnsetWatcher.h"
 #include "bench/audio_latency/OutputOnsetWatcher.h"
+#include "platform/CachingMidiRenderer.h"
 #include "platform/SdlAudioSystem.h"
 #include "platform/SdlMediaDevice.h"
 #include "tests/platform/SoundFileWriter.h"
@@ -68,11 +79,12 @@ std::string soundFile(const std::string& given, const std::string& name, const f
     return standIn;
 }
 
-void measureMidiOpening(SdlAudioSystem& audio, const std::string& bgm, const std::string& goal)
+void measureMidiOpening(SdlAudioSystem& audio, const std::string& bgm, const std::string& goal,
+                        const std::shared_ptr<const MidiRenderer>& renderer)
 {
     std::printf("\nOpening the MIDI files (rendered on worker threads)\n");
     for (const std::string& path : {bgm, goal}) {
-        SdlMediaDevice device(audio);
+        SdlMediaDevice device(audio, renderer);
         device.setFileName(path);
         const auto before = Clock::now();
         device.command(Open);
@@ -86,7 +98,7 @@ void measureMidiOpening(SdlAudioSystem& audio, const std::string& bgm, const std
     }
 
     // As at startup: both opened back to back, so both render at once.
-    SdlMediaDevice music(audio), fanfare(audio);
+    SdlMediaDevice music(audio, renderer), fanfare(audio, renderer);
     music.setFileName(bgm);
     fanfare.setFileName(goal);
     const auto before = Clock::now();
@@ -99,6 +111,45 @@ void measureMidiOpening(SdlAudioSystem& audio, const std::string& bgm, const std
                 millisecondsBetween(before, returned), millisecondsBetween(before, Clock::now()));
 }
 
+int measureCaptured(SdlAudioSystem& audio, const std::string& startWav, int repeat, bool resting)
+{
+    CapturedOnsetWatcher watcher(SdlAudioSystem::frequency);
+    if (!watcher.isOpen())
+        return 1;
+    SdlMediaDevice start(audio);
+    start.setFileName(startWav);
+    start.command(Open);
+    std::printf("Play to sound at the capture source: %s, mixer %s, %d plays\n", startWav.c_str(),
+                resting ? "resting while silent" : "never resting", repeat);
+    std::mt19937 random(12345);
+    std::uniform_int_distribution<int> phase(0, 20000);
+    std::vector<double> latencies;
+    for (int i = 0; i < repeat; ++i) {
+        start.command(Stop);
+        start.command(Prev);
+        if (!watcher.waitForSilence(std::chrono::milliseconds(300), std::chrono::seconds(10))) {
+            std::fprintf(stderr, "the capture never fell silent\n");
+            return 1;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(phase(random)));
+        if (resting && !audio.isResting())
+            std::fprintf(stderr, "note: play %d found the mixer awake\n", i);
+        watcher.arm();
+        const auto before = Clock::now();
+        start.command(Play);
+        const auto onset = watcher.waitForOnset(std::chrono::seconds(2));
+        if (!onset) {
+            std::fprintf(stderr, "play %d never arrived at the capture source\n", i);
+            return 1;
+        }
+        latencies.push_back(millisecondsBetween(before, *onset));
+    }
+    const Summary latency = summarise(latencies);
+    std::printf("  latency  mean %6.2f ms   p50 %6.2f ms   p99 %6.2f ms   max %6.2f ms\n", latency.mean, latency.p50,
+                latency.p99, latency.max);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -107,10 +158,19 @@ int main(int argc, char** argv)
     std::vector<std::string> files;
     int repeat = 50;
     int bufferFrames = 512;
+    bool capture = false;
+    bool rest = true;
+    std::string cacheDirectory;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--repeat" && i + 1 < argc)
             repeat = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--capture")
+            capture = true;
+        else if (arg == "--no-rest")
+            rest = false;
+        else if (arg == "--cache" && i + 1 < argc)
+            cacheDirectory = argv[++i];
         else if (arg == "--buffer" && i + 1 < argc)
             bufferFrames = std::max(64, std::atoi(argv[++i]));
         else
@@ -122,10 +182,16 @@ int main(int argc, char** argv)
     const std::string bgm = soundFile(files[1], "bgm.mid", scratch);
     const std::string goal = soundFile(files[2], "goal.mid", scratch);
 
-    SdlAudioSystem audio(bufferFrames);
+    SdlAudioSystem audio(bufferFrames, rest ? SdlAudioSystem::Rest::WhenSilent : SdlAudioSystem::Rest::Never);
     if (!audio.isOpen())
         return 1;
-    OutputOnsetWatcher watcher(SdlAudioSystem::frequency);
+    if (capture) {
+        const int result = measureCaptured(audio, startWav, repeat, rest);
+        std::error_code ignored;
+        fs::remove_all(scratch, ignored);
+        return result;
+    }
+    OutputOnsetWatcher watcher(audio);
     SdlMediaDevice start(audio);
     start.setFileName(startWav);
     start.command(Open);
@@ -167,7 +233,12 @@ int main(int argc, char** argv)
     std::printf("  the Play call itself: mean %.3f ms, max %.3f ms; mixing pass every %.2f ms\n", call.mean,
                 call.max, watcher.meanPassMilliseconds());
 
-    measureMidiOpening(audio, bgm, goal);
+    std::shared_ptr<const MidiRenderer> renderer = std::make_shared<MidiRenderer>();
+    if (!cacheDirectory.empty()) {
+        std::printf("\nmusic cache: %s (run twice: the second run reads it)\n", cacheDirectory.c_str());
+        renderer = std::make_shared<CachingMidiRenderer>(renderer, MusicCache(cacheDirectory));
+    }
+    measureMidiOpening(audio, bgm, goal, renderer);
     std::error_code ignored;
     fs::remove_all(scratch, ignored);
     return 0;

@@ -2,19 +2,21 @@
 
 #include "tests/platform/PositionCode.h"
 
-#include <SDL_mixer.h>
+#include "platform/SdlAudioSystem.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-MixedOutputProbe::MixedOutputProbe()
+MixedOutputProbe::MixedOutputProbe(SdlAudioSystem& audio, bool passive)
+    : audio_(audio)
 {
-    Mix_SetPostMix(&MixedOutputProbe::onMix, this);
+    audio_.setOutputListener(&MixedOutputProbe::onMix, this,
+                             passive ? SdlAudioSystem::Passes::OnlyThoseThatRun : SdlAudioSystem::Passes::Every);
 }
 
 MixedOutputProbe::~MixedOutputProbe()
 {
-    Mix_SetPostMix(nullptr, nullptr);
+    audio_.setOutputListener(nullptr, nullptr);
 }
 
 void MixedOutputProbe::onMix(void* self, std::uint8_t* stream, int bytes)

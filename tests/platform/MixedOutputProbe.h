@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+class SdlAudioSystem;
+
 // Watches what the mixer sends to the audio device, one mixing pass (block) at a time, and
 // reads the frames as position-coded test sound. Install it after the audio system is open.
 class MixedOutputProbe {
@@ -25,7 +27,9 @@ public:
         bool silent() const { return soundFrames == 0; }
     };
 
-    MixedOutputProbe();
+    // By default the probe sees every pass and so keeps the mixer from resting; `passive` sees
+    // only the passes that run.
+    explicit MixedOutputProbe(SdlAudioSystem& audio, bool passive = false);
     ~MixedOutputProbe();
     MixedOutputProbe(const MixedOutputProbe&) = delete;
     MixedOutputProbe& operator=(const MixedOutputProbe&) = delete;
@@ -45,6 +49,7 @@ private:
     static void onMix(void* self, std::uint8_t* stream, int bytes);
     void record(const std::int16_t* samples, int frames);
 
+    SdlAudioSystem& audio_;
     mutable std::mutex mutex_;
     mutable std::condition_variable mixed_;
     std::vector<Block> blocks_;

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -89,7 +90,7 @@ TEST(SdlAudioSystem, aSecondAudioSystemStaysSilentAndLeavesTheFirstPlaying)
     const SoundFiles files;
     SdlAudioSystem audio;
     ASSERT_TRUE(audio.isOpen());
-    const MixedOutputProbe probe;
+    const MixedOutputProbe probe(audio);
     SdlMediaDevice device(audio);
     device.setFileName(files.wave);
     device.command(Open);
@@ -146,3 +147,66 @@ TEST(SdlAudioSystem, leavesTerminationSignalsToTheProgram)
         EXPECT_EQ(action.sa_handler, SIG_DFL) << "signal " << signal;
     }
 }
+
+namespace {
+
+// A short position-coded sound, played to its end, then played again from rest: the mixer must
+// fall asleep once nothing sounds (no passes run), and the Play that wakes it must sound in the
+// very first pass, from its first frame, with nothing lost at either end.
+TEST(SdlAudioSystem, theMixerRestsWhileNothingSoundsAndAPlayFromRestLosesNoFrame)
+{
+    TemporaryDirectory directory;
+    const std::string path = directory.path() + "/chime.wav";
+    constexpr long frames = SdlAudioSystem::frequency / 20;
+    SoundFileWriter::writeWave(path, PositionCode::frames(frames), 2, SdlAudioSystem::frequency);
+    SdlAudioSystem audio;
+    ASSERT_TRUE(audio.isOpen());
+    const MixedOutputProbe probe(audio, true);
+    SdlMediaDevice device(audio);
+    device.setFileName(path);
+    device.command(Open);
+    ASSERT_TRUE(eventually([&] { return audio.isResting(); })) << "the mixer never rested before any sound";
+
+    for (const char* round : {"first play", "play from rest"}) {
+        SCOPED_TRACE(round);
+        const auto since = probe.nextIndex();
+        send(device, {Stop, Prev, Play});
+        ASSERT_TRUE(probe.waitFor(since, [](const MixedOutputProbe::Block& b) { return b.lastPosition == frames - 1; }))
+            << "the sound never played to its end";
+        ASSERT_TRUE(eventually([&] { return audio.isResting(); })) << "the mixer went on after the sound ended";
+        const auto blocks = probe.collect(since, probe.nextIndex() - since);
+        ASSERT_FALSE(blocks.empty());
+        EXPECT_EQ(blocks.front().firstPosition, 0);
+        EXPECT_EQ(blocks.front().firstSoundOffset, 0) << "the sound should start with the pass that woke";
+        long heard = 0;
+        for (const auto& block : blocks) {
+            EXPECT_TRUE(block.inOrder);
+            heard += block.soundFrames;
+        }
+        EXPECT_EQ(heard, frames) << "frames lost or held back at rest";
+        // Resting means no pass runs at all, not silent passes.
+        const auto restingFrom = probe.nextIndex();
+        EXPECT_FALSE(probe.waitFor(restingFrom, [](const auto&) { return true; }, std::chrono::milliseconds(200)));
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Qt ends the program through exit() when the display goes away; the audio thread may be
+// resting then, and the program must still end (a hang here shows as the test's timeout).
+TEST(SdlAudioSystemDeathTest, exitWhileTheMixerRestsEndsTheProgram)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            auto* audio = new SdlAudioSystem;
+            while (audio->isOpen() && !audio->isResting())
+                std::this_thread::yield();
+            std::exit(audio->isOpen() ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+} // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <ostream>
 #include <string>
@@ -50,7 +52,7 @@ class Marquee {
 public:
     Marquee() { marquee.load(); }
 
-    void tick() { marquee.tick(bar, lit, unlit); }
+    LedMarquee::ChangedCells tick() { return marquee.tick(bar, lit, unlit); }
     const LedMarquee::Variables& vars() const { return marquee.variables(); }
     int phase() const { return vars().intLEDState; }
 
@@ -290,6 +292,36 @@ TEST(LedMarquee, cycleRepeatsExactlyEvery536Ticks)
     }
     EXPECT_EQ(m.vars(), vars);
     EXPECT_TRUE(m.bar == bar);
+}
+
+// The window repaints only the areas a tick reports: every pixel that changed must lie in one of
+// them, or the screen keeps a stale pixel; and each area must be the tight box around changed
+// pixels, or the repaint reaches under the labels that overlap the bar's bottom row.
+TEST(LedMarquee, eachTickReportsTightAreasAroundExactlyThePixelsItChanged)
+{
+    Marquee m;
+    int bottomRowReports = 0;
+    for (int t = 0; t < 2 * LedMarquee::kCycleTicks; ++t) {
+        const Surface before = m.bar;
+        const LedMarquee::ChangedCells changed = m.tick();
+        std::vector<LedMarquee::Area> areas(changed.areas.begin(), changed.areas.begin() + changed.count);
+        const auto covered = [&](int x, int y) {
+            return std::any_of(areas.begin(), areas.end(), [&](const LedMarquee::Area& a) {
+                return x >= a.x && x < a.x + a.width && y >= a.y && y < a.y + a.height;
+            });
+        };
+        for (int y = 0; y < 25; ++y)
+            for (int x = 0; x < 300; ++x)
+                if (before.pixel(x, y) != m.bar.pixel(x, y))
+                    ASSERT_TRUE(covered(x, y)) << "tick " << t << ": pixel (" << x << ", " << y << ") changed unreported";
+        for (const LedMarquee::Area& a : areas) {
+            ASSERT_TRUE(a.x >= 0 && a.y >= 0 && a.x + a.width <= 300 && a.y + a.height <= 25 && a.width > 0)
+                << "tick " << t << ": area outside the bar at x " << a.x;
+            bottomRowReports += a.y + a.height == 25 ? 1 : 0;
+        }
+    }
+    // Lit and unlit cells share their black outline; only the first cycle's black bar changes it.
+    EXPECT_LE(bottomRowReports, 2 * 38);
 }
 
 } // namespace

@@ -1,0 +1,12 @@
+#include "platform/ScreenPresenterChoice.h"
+
+#include "platform/FlushScreenPresenter.h"
+#include "platform/X11ScreenPresenter.h"
+
+std::unique_ptr<ScreenPresenter> createScreenPresenter(QWidget& widget, const EventClock& eventClock,
+                                                       const Clock& clock)
+{
+    if (auto x11 = X11ScreenPresenter::createFor(widget, eventClock))
+        return x11;
+    return std::make_unique<FlushScreenPresenter>(widget, clock);
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/EventClock.h"
+#include "platform/ScreenPresenter.h"
+
+#include <memory>
+
+class QWidget;
+
+// The presenter for the platform the game runs on: on X11 the server stamps the stop picture
+// itself; elsewhere (Wayland without presentation feedback, offscreen) the moment of the flush.
+std::unique_ptr<ScreenPresenter> createScreenPresenter(QWidget& widget, const EventClock& eventClock,
+                                                       const Clock& clock);
