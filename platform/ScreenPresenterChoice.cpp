@@ -3,7 +3,7 @@
 #include "platform/FlushScreenPresenter.h"
 #include "platform/X11ScreenPresenter.h"
 
-std::unique_ptr<ScreenPresenter> createScreenPresenter(QWidget& widget, const EventClock& eventClock,
+std::unique_ptr<ScreenPresenter> createScreenPresenter(QWidget& widget, EventClock& eventClock,
                                                        const Clock& clock)
 {
     if (auto x11 = X11ScreenPresenter::createFor(widget, eventClock))
