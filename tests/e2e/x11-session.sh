@@ -53,6 +53,8 @@ e2e_screenshot() { /usr/bin/import -window root "$1"; }
 
 e2e_cleanup() {
   [ -n "${e2e_program_pid:-}" ] && kill "$e2e_program_pid" 2>/dev/null
+  # A wrapper around the server does not pass the signal on: end the server itself too.
+  [ -n "${e2e_xvfb_pid:-}" ] && [ -n "${E2E_XVFB_WRAPPER:-}" ] && pkill -TERM -P "$e2e_xvfb_pid" 2>/dev/null
   [ -n "${e2e_xvfb_pid:-}" ] && kill "$e2e_xvfb_pid" 2>/dev/null
   wait 2>/dev/null
   [ -n "${e2e_dir:-}" ] && [ -z "${E2E_KEEP:-}" ] && rm -rf "$e2e_dir"
