@@ -7,6 +7,7 @@
 #include "platform/SdlMediaDevice.h"
 #include "platform/SteadyClock.h"
 #include "platform/TerminationSignals.h"
+#include "ProgramInfo.h"
 #include "platform/Fonts.h"
 #include "record/RecordLocation.h"
 
@@ -26,11 +27,11 @@ int main(int argc, char** argv)
         QApplication::setApplicationName(QStringLiteral("Zumikko"));
         QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
         // Desktops match the windows to the menu entry and its icon by this name.
-        QGuiApplication::setDesktopFileName(QStringLiteral(ZUMIKKO_APP_ID));
+        QGuiApplication::setDesktopFileName(QString::fromUtf8(ProgramInfo::kApplicationId));
         QApplication::setFont(gothicFont(9));
 
         const std::string programDirectory = QCoreApplication::applicationDirPath().toStdString();
-        const std::string dataDirectory = DataDirectory::find(programDirectory, ZUMIKKO_RELATIVE_DATA_DIR);
+        const std::string dataDirectory = DataDirectory::find(programDirectory, ProgramInfo::kRelativeDataDirectory);
         const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
         const RecordLocation record = RecordLocation::choose(
             programDirectory, dataHome.isEmpty() ? std::string() : (dataHome + QStringLiteral("/zumikko")).toStdString(),
