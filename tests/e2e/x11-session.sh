@@ -8,7 +8,8 @@ e2e_start_x() {
   local fd_file
   fd_file="$(mktemp)"
   exec {e2e_fd}<>"$fd_file"
-  Xvfb -displayfd "$e2e_fd" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  # E2E_XVFB_WRAPPER runs the server under another command, e.g. in a time namespace of its own.
+  ${E2E_XVFB_WRAPPER:-} Xvfb -displayfd "$e2e_fd" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   e2e_xvfb_pid=$!
   for _ in $(seq 100); do
     [ -s "$fd_file" ] && break
@@ -52,6 +53,10 @@ e2e_screenshot() { /usr/bin/import -window root "$1"; }
 
 e2e_cleanup() {
   [ -n "${e2e_program_pid:-}" ] && kill "$e2e_program_pid" 2>/dev/null
+  # A wrapper around the server does not pass the signal on: end the server itself too.
+  if [ -n "${e2e_xvfb_pid:-}" ] && [ -n "${E2E_XVFB_WRAPPER:-}" ]; then
+    kill $(cat "/proc/$e2e_xvfb_pid/task/$e2e_xvfb_pid/children" 2>/dev/null) 2>/dev/null
+  fi
   [ -n "${e2e_xvfb_pid:-}" ] && kill "$e2e_xvfb_pid" 2>/dev/null
   wait 2>/dev/null
   [ -n "${e2e_dir:-}" ] && [ -z "${E2E_KEEP:-}" ] && rm -rf "$e2e_dir"
