@@ -1,4 +1,5 @@
 #include "App.h"
+#include "ProgramInfo.h"
 #include "platform/CachingMidiRenderer.h"
 #include "platform/ClockSeededRandom.h"
 #include "platform/DataDirectory.h"
@@ -29,11 +30,11 @@ int main(int argc, char** argv)
         QApplication::setApplicationName(QStringLiteral("Zumikko"));
         QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
         // Desktops match the windows to the menu entry and its icon by this name.
-        QGuiApplication::setDesktopFileName(QStringLiteral(ZUMIKKO_APP_ID));
+        QGuiApplication::setDesktopFileName(QString::fromUtf8(ProgramInfo::kApplicationId));
         QApplication::setFont(gothicFont(9));
 
         const std::string programDirectory = ProgramDirectory::ofThisProcess();
-        const std::string dataDirectory = DataDirectory::find(programDirectory, ZUMIKKO_RELATIVE_DATA_DIR);
+        const std::string dataDirectory = DataDirectory::find(programDirectory, ProgramInfo::kRelativeDataDirectory);
         const RecordLocation record = RecordLocation::choose(
             programDirectory, PlayerDataHome::recordDirectoryOfThisProcess(), dataDirectory + "/score.dat");
 

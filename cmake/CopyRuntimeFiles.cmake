@@ -1,5 +1,5 @@
 # Copies the sound files beside the program, and the delivered score.dat only when there is none.
-foreach(name start.wav kaiten.wav bgm.mid goal.mid)
+foreach(name IN LISTS SOUND_FILES)
     if(EXISTS "${SOURCE_DIR}/${name}")
         file(COPY_FILE "${SOURCE_DIR}/${name}" "${TARGET_DIR}/${name}" ONLY_IF_DIFFERENT)
     endif()

@@ -7,8 +7,8 @@ if(CMAKE_OBJCOPY)
     install(CODE "execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section .comment
         \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/zumikko\" COMMAND_ERROR_IS_FATAL ANY)")
 endif()
-install(FILES assets/start.wav assets/kaiten.wav assets/bgm.mid assets/goal.mid assets/score.dat
-        DESTINATION ${ZUMIKKO_DATA_DIR})
+list(TRANSFORM ZUMIKKO_SOUND_FILES PREPEND assets/ OUTPUT_VARIABLE sound_file_paths)
+install(FILES ${sound_file_paths} assets/score.dat DESTINATION ${ZUMIKKO_DATA_DIR})
 
 set(ZUMIKKO_SCREENSHOT_URL "${ZUMIKKO_HOME_PAGE}/zumikko/main-window.png")
 configure_file(dist/zumikko.desktop.in ${PROJECT_BINARY_DIR}/dist/${ZUMIKKO_APP_ID}.desktop @ONLY)

@@ -4,6 +4,7 @@
 
 #include "platform/Shell.h"
 #include "ui/MakerInfo.h"
+#include "ProgramInfo.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -59,7 +60,7 @@ VersionWindow::VersionWindow(Shell& shell, QWidget* parent)
     // Created back to front: a later sibling lies in front of an earlier one.
     addLabel(frame, "lblReserved", QString::fromUtf8(MakerInfo::kRightsReserved), 78, 107);
     addLabel(frame, "lblProduced", QString::fromUtf8(MakerInfo::kProducedBy), 78, 91);
-    addLabel(frame, "lblVersion", QStringLiteral("Version 1.0.0"), 94, 59);
+    addLabel(frame, "lblVersion", QStringLiteral("Version ") + QString::fromUtf8(ProgramInfo::kVersion), 94, 59);
 
     QLabel* back = addLabel(frame, "lblTitleBack", QStringLiteral("Zumikko"), 34, 19);
     back->setFont(gothicFont(27.75, true));

@@ -53,6 +53,10 @@ e2e_screenshot() { /usr/bin/import -window root "$1"; }
 
 e2e_cleanup() {
   [ -n "${e2e_program_pid:-}" ] && kill "$e2e_program_pid" 2>/dev/null
+  # A wrapper around the server does not pass the signal on: end the server itself too.
+  if [ -n "${e2e_xvfb_pid:-}" ] && [ -n "${E2E_XVFB_WRAPPER:-}" ]; then
+    kill $(cat "/proc/$e2e_xvfb_pid/task/$e2e_xvfb_pid/children" 2>/dev/null) 2>/dev/null
+  fi
   [ -n "${e2e_xvfb_pid:-}" ] && kill "$e2e_xvfb_pid" 2>/dev/null
   wait 2>/dev/null
   [ -n "${e2e_dir:-}" ] && [ -z "${E2E_KEEP:-}" ] && rm -rf "$e2e_dir"

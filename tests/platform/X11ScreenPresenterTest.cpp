@@ -1,9 +1,12 @@
 #include "platform/X11ScreenPresenter.h"
 
 #include "platform/SteadyClock.h"
+#include "tests/platform/ServerKeyPress.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QWindow>
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -94,6 +97,46 @@ TEST(X11ScreenPresenter, withoutTheServersStampTheStopGetsTheMomentOfItsFlushAft
     EXPECT_GE(*stamped, drawnAt);
     EXPECT_LE(*stamped, presented);
     EXPECT_TRUE(times.stampsTrusted()) << "a missing answer says nothing about the server's clock";
+}
+
+// Keeps the stamp of the first key press that reaches a window.
+class KeyStamp final : public QObject {
+public:
+    std::optional<std::uint64_t> stampMs;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress && !stampMs)
+            stampMs = static_cast<const QKeyEvent*>(event)->timestamp();
+        return false;
+    }
+};
+
+// Whatever the server's clock (tests/e2e/x11-presenter.sh also runs this against a server three
+// seconds behind the game's), a key pressed after a stop was shown is later than that stop.
+TEST(X11ScreenPresenter, aKeyPressedAfterTheStopWasShownComesAfterItOnTheGamesClock)
+{
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        GTEST_SKIP() << "needs an X server";
+    const SteadyClock clock;
+    EventClock times(clock);
+    PaintCount widget;
+    widget.resize(60, 30);
+    widget.show();
+    widget.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&widget));
+    KeyStamp key;
+    widget.windowHandle()->installEventFilter(&key);
+    const auto presenter = X11ScreenPresenter::createFor(widget, times);
+    ASSERT_NE(presenter, nullptr);
+
+    std::optional<std::int64_t> stopAt;
+    presenter->present([&](std::int64_t at) { stopAt = at; });
+    QTRY_VERIFY_WITH_TIMEOUT(stopAt.has_value(), 3 * X11ScreenPresenter::kStampTimeoutMs);
+    ASSERT_TRUE(pressKeyAOnTheServer());
+    QTRY_VERIFY(key.stampMs.has_value());
+    EXPECT_GT(times.eventMomentOrNow(*key.stampMs), *stopAt);
 }
 
 } // namespace

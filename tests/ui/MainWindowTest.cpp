@@ -251,6 +251,50 @@ TEST_F(MainWindowFixture, theReelScrollsStopsOnALetterAndARightKeyReleasesIt)
     EXPECT_TRUE(app->reelTimerActive());
 }
 
+// What the game says at its end reaches the player: the score over the main window, or the
+// name-entry window with the new record.
+struct WholeGame : MainWindowFixture {
+    // Plays a game with one miss and the right key at each of its ten stops; returns its score.
+    QString play(const char* bestOnFile)
+    {
+        std::ofstream(directory.path() + "/score.dat", std::ios::binary) << "\"abc\"\r\n\"" << bestOnFile << "\"\r\n";
+        press(Qt::Key_Return);
+        press(Qt::Key_1);  // a miss: the score is at least 500 whatever the reactions
+        for (int stop = 0; stop < 10; ++stop) {
+            random.queueHits(9);
+            if (!QTest::qWaitFor([this] { return app->game().state().bolStop; }))
+                return {};
+            const std::string letter = app->game().state().strTarget;
+            press(Qt::Key_A + (letter[0] - 'A'));
+        }
+        EXPECT_EQ(caption(MainLabel::Miss), "1");
+        EXPECT_EQ(caption(MainLabel::Kaisu), "Let's Start");
+        return caption(MainLabel::Score);
+    }
+};
+
+TEST_F(WholeGame, aScoreWorseThanTheRecordIsShownOverTheMainWindow)
+{
+    const ModalBoxAnswerer answerer(ModalBoxAnswerer::key(Qt::Key_Return));
+    const QString score = play("1");
+    ASSERT_FALSE(score.isEmpty());
+    QTRY_VERIFY(answerer.shown);
+    EXPECT_EQ(answerer.text, QStringLiteral("あなたのスコア　") + score);
+    EXPECT_EQ(answerer.parent, window);
+    EXPECT_EQ(app->recordWindows().userNameWindow(), nullptr);
+}
+
+TEST_F(WholeGame, aNewRecordOpensTheNameEntryWithTheScore)
+{
+    const ModalBoxAnswerer answerer(ModalBoxAnswerer::key(Qt::Key_Return));
+    const QString score = play("999999");
+    ASSERT_FALSE(score.isEmpty());
+    const QPointer<UserNameWindow> entry = app->recordWindows().userNameWindow();
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->lblScore()->text(), score);
+    EXPECT_FALSE(answerer.shown);
+}
+
 TEST_F(MainWindowFixture, theTitleShowsTheDimFrameAtLoadAndTheBrightOneAfterTheFirstTick)
 {
     const Surface frameA = surfaceFromImage(QImage(":/art/title_a.png"));
