@@ -22,6 +22,7 @@ void LeftoverKeyGuard::arm()
     everArmed_ = true;
     armed_ = true;
     armedAtUs_ = times_.clock().nowMicroseconds();
+    lastRelease_ = {};
     leftover_.clear();
     fresh_.clear();
     if (textBox_)
@@ -55,21 +56,27 @@ bool LeftoverKeyGuard::eventFilter(QObject* watched, QEvent* event)
 bool LeftoverKeyGuard::filterKey(const QKeyEvent& key)
 {
     const int code = key.key();
+    const std::uint64_t stamp = key.timestamp();
     if (key.type() == QEvent::KeyRelease) {
         // X11 sends a release before each repeat; only the last one means the key is up.
         if (!key.isAutoRepeat()) {
+            lastRelease_ = {code, stamp};
             leftover_.erase(code);
             fresh_.erase(code);
             releaseIfDone();
         }
         return false;
     }
-    if (key.isAutoRepeat()) {
-        // A repeat of a key whose press this window never took was held down from before.
+    // Qt calls a press a repeat only when it finds it already queued behind the release; a press
+    // read a moment later is stamped in the same millisecond as that release, and is a repeat too.
+    const bool repeat = key.isAutoRepeat() || (stamp != 0 && lastRelease_ == std::pair{code, stamp});
+    if (repeat) {
+        // A repeat of a key whose press this window never took was held down from before, however
+        // late its repeats begin (the desktop's repeat delay is often longer than the guard):
+        // the guard holds again until that key is up.
         if (fresh_.count(code) != 0)
             return false;
-        if (armed_)
-            leftover_.insert(code);
+        holdLeftover(code);
         return true;
     }
     const std::int64_t pressedAt = times_.eventMomentOrNow(key.timestamp());
@@ -84,6 +91,16 @@ bool LeftoverKeyGuard::filterKey(const QKeyEvent& key)
         releaseIfDone();
     }
     return false;
+}
+
+void LeftoverKeyGuard::holdLeftover(int code)
+{
+    leftover_.insert(code);
+    if (armed_)
+        return;
+    armed_ = true;
+    if (textBox_)
+        textBox_->setAttribute(Qt::WA_InputMethodEnabled, false);
 }
 
 std::int64_t LeftoverKeyGuard::guardEndUs() const

@@ -8,13 +8,15 @@
 
 #include <cstdint>
 #include <set>
+#include <utility>
 
 class QWidget;
 
 // Keeps keys that began before a window was opened out of it: a player still typing in another
 // window when this one comes up. Once armed it drops the window's key presses of the first
 // moments and every repeat of a key it did not see go down afresh, and keeps the input method
-// off the text box until those keys are up, so that no composition grows from them.
+// off the text box until those keys are up, so that no composition grows from them. A key held
+// from before whose repeats begin only after the first moments takes the guard back on.
 class LeftoverKeyGuard final : public QObject {
     Q_OBJECT
 public:
@@ -32,6 +34,7 @@ protected:
 
 private:
     bool filterKey(const class QKeyEvent& key);
+    void holdLeftover(int code);
     std::int64_t guardEndUs() const;
     void listenToWindowHandle();
     void releaseIfDone();
@@ -45,4 +48,5 @@ private:
     std::int64_t armedAtUs_ = 0;
     std::set<int> leftover_;  // keys held down from before, by key code
     std::set<int> fresh_;     // keys pressed in this window since it was armed
+    std::pair<int, std::uint64_t> lastRelease_;  // key code and stamp of the last key let go
 };
