@@ -10,10 +10,12 @@
 #include "record/RecordWindows.h"
 #include "ui/Fonts.h"
 #include "ui/KeyRouter.h"
+#include "ui/PlainLabel.h"
 #include "ui/PlainMessageBox.h"
 #include "ui/ReelDriver.h"
 #include "ui/ShapeWidget.h"
 #include "ui/VersionWindow.h"
+#include "ui/WindowPlacement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -21,7 +23,6 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 
 #ifdef ZUMIKKO_REACTION_PROBE
@@ -55,8 +56,7 @@ struct LabelLook {
 
 QLabel* makeLabel(QWidget* parent, const LabelLook& look)
 {
-    auto* label = new QLabel(look.caption, parent);
-    label->setTextFormat(Qt::PlainText);
+    QLabel* label = plainLabel(parent, look.caption);
     label->setGeometry(look.geometry);
     label->setAlignment(look.alignment);
     label->setFocusPolicy(Qt::NoFocus);
@@ -70,11 +70,8 @@ QLabel* makeLabel(QWidget* parent, const LabelLook& look)
         palette.setColor(QPalette::Window, *look.background);
     }
     label->setPalette(palette);
-    if (look.border) {
-        label->setFrameShape(QFrame::Box);
-        label->setFrameShadow(QFrame::Plain);
-        label->setLineWidth(1);
-    }
+    if (look.border)
+        setSingleBorder(*label);
     return label;
 }
 
@@ -95,7 +92,7 @@ MainWindow::MainWindow(Devices devices, const Clock& clock, RandomSource& random
       dataDirectory_(dataDirectory),
       sounds_(devices.mciStart, devices.mciKaiten, devices.mciBGM, devices.mciGoal),
       scoreFile_(recordPath),
-      recordWindows_(std::make_unique<RecordWindows>(scoreFile_.path(), this)),
+      recordWindows_(std::make_unique<RecordWindows>(scoreFile_.path(), clock, this)),
       picABC_(loadArtwork(QStringLiteral("abc.png"), 957, 32)),
       picMask_(loadArtwork(QStringLiteral("mask.png"), 957, 32)),
       picLEDFront_(loadArtwork(QStringLiteral("led_front.png"), 8, 25)),
@@ -139,10 +136,7 @@ MainWindow::MainWindow(Devices devices, const Clock& clock, RandomSource& random
     connect(&timTitle_, &QTimer::timeout, this, &MainWindow::tickTitle);
     timTitle_.start();
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QSize size = sizeHint();
-        move(screen->availableGeometry().center() - QPoint(size.width() / 2, size.height() / 2));
-    }
+    centreOnScreen(*this);
 }
 
 MainWindow::~MainWindow()
@@ -240,17 +234,11 @@ void MainWindow::KeyClick(int keyCode, std::int64_t pressedAtUs)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // A new record that has not been stored yet would be lost without a trace: ask first, over
-    // the window that holds it.
+    // A new record that has not been stored yet would be lost without a trace: ask first.
     if (!closing_) {
-        if (QWidget* unsaved = recordWindows_->windowWithUnsavedRecord()) {
-            unsaved->raise();
-            unsaved->activateWindow();
-            if (!PlainMessageBox::ask(unsaved, QStringLiteral("新しい記録はまだ保存されていません。\n"
-                                                             "終了すると、この記録は失われます。終了しますか？"))) {
-                event->ignore();
-                return;
-            }
+        if (!recordWindows_->mayQuit()) {
+            event->ignore();
+            return;
         }
         endProgram();
     }
@@ -346,6 +334,11 @@ void MainWindow::showScoreMessage(const std::string& text)
 void MainWindow::openChampionEntry(const std::string& score, const std::string& caption)
 {
     recordWindows_->showChampionEntry(toQString(score), toQString(caption));
+}
+
+std::optional<std::string> MainWindow::waitingRecordScore() const
+{
+    return recordWindows_->waitingRecordScore();
 }
 
 void MainWindow::reportProblem(const std::string& message)
