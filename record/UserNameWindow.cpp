@@ -1,5 +1,6 @@
 #include "record/UserNameWindow.h"
 
+#include "platform/X11HeldKeys.h"
 #include "record/CharacterList.h"
 #include "record/RecordWindowLook.h"
 #include "record/ScoreFile.h"
@@ -50,7 +51,7 @@ UserNameWindow::UserNameWindow(const Clock& clock, ProblemReporter reportProblem
     cmdOK_->setDefault(true);
     connect(cmdOK_, &QPushButton::clicked, this, &UserNameWindow::cmdOKClicked);
 
-    leftoverKeys_ = new LeftoverKeyGuard(*this, *txtName_, times_);
+    leftoverKeys_ = new LeftoverKeyGuard(*this, *txtName_, times_, anyKeyHeldOnX11);
 
     setTabOrder(txtName_, cmdOK_);
     txtName_->setFocus();

@@ -5,12 +5,13 @@
 #include <QWidget>
 #include <QWindow>
 
-LeftoverKeyGuard::LeftoverKeyGuard(QWidget& window, QWidget& textBox, const EventClock& times)
-    : QObject(&window), window_(window), textBox_(&textBox), times_(times)
+LeftoverKeyGuard::LeftoverKeyGuard(QWidget& window, QWidget& textBox, const EventClock& times,
+                                   std::function<bool()> anyKeyHeld)
+    : QObject(&window), window_(window), textBox_(&textBox), times_(times), anyKeyHeld_(std::move(anyKeyHeld))
 {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &LeftoverKeyGuard::releaseIfDone);
+    connect(&timer_, &QTimer::timeout, this, [this] { releaseIfDone(true); });
     window_.installEventFilter(this);
     // An input method hands its text to the box itself, not through the window.
     textBox.installEventFilter(this);
@@ -108,13 +109,19 @@ std::int64_t LeftoverKeyGuard::guardEndUs() const
     return armedAtUs_ + std::int64_t{kGuardMs} * 1000;
 }
 
-void LeftoverKeyGuard::releaseIfDone()
+void LeftoverKeyGuard::releaseIfDone(bool unlessAKeyIsHeld)
 {
     if (!armed_ || !leftover_.empty())
         return;
     const std::int64_t left = guardEndUs() - times_.clock().nowMicroseconds();
     if (left > 0) {
         timer_.start(static_cast<int>((left + 999) / 1000));
+        return;
+    }
+    // The guard ends without a key of its own: a key still down was held from before, even if
+    // none of its repeats has come yet. Once the player types afresh, keys down are theirs.
+    if (unlessAKeyIsHeld && anyKeyHeld_ && anyKeyHeld_()) {
+        timer_.start(kHeldKeyPollMs);
         return;
     }
     armed_ = false;

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <utility>
 
@@ -21,9 +22,13 @@ class LeftoverKeyGuard final : public QObject {
     Q_OBJECT
 public:
     static constexpr int kGuardMs = 400;
+    // How often the guard asks again whether a key is still down once its time is over.
+    static constexpr int kHeldKeyPollMs = 50;
 
-    // `textBox` gets its input method back when the guard lets go.
-    LeftoverKeyGuard(QWidget& window, QWidget& textBox, const EventClock& times);
+    // `textBox` gets its input method back when the guard lets go. `anyKeyHeld`, where given,
+    // tells whether a key is down now, so that a key held from before keeps the guard on.
+    LeftoverKeyGuard(QWidget& window, QWidget& textBox, const EventClock& times,
+                     std::function<bool()> anyKeyHeld = nullptr);
 
     // The window is being shown or brought forward now.
     void arm();
@@ -37,11 +42,12 @@ private:
     void holdLeftover(int code);
     std::int64_t guardEndUs() const;
     void listenToWindowHandle();
-    void releaseIfDone();
+    void releaseIfDone(bool unlessAKeyIsHeld = false);
 
     QWidget& window_;
     QPointer<QWidget> textBox_;
     const EventClock& times_;
+    std::function<bool()> anyKeyHeld_;
     QTimer timer_;
     bool everArmed_ = false;
     bool armed_ = false;  // the first moments, or keys from before still held

@@ -46,7 +46,12 @@ struct LeftoverKeys : ::testing::Test {
     EventClock times{clock};
     QWidget window;
     QLineEdit* box = new QLineEdit(&window);
-    LeftoverKeyGuard guard{window, *box, times};
+    bool keyHeld = false;  // what the window system says about the keyboard now
+    int heldQuestions = 0;
+    LeftoverKeyGuard guard{window, *box, times, [this] {
+                               ++heldQuestions;
+                               return keyHeld;
+                           }};
     std::int64_t armedAtUs = 0;
 };
 
@@ -139,6 +144,36 @@ TEST_F(LeftoverKeys, repeatsOfAKeyHeldDownFromBeforeStayOutEvenLaterWhileFreshRe
     press(Qt::Key_B, 1330, true);
     press(Qt::Key_Q, 1340, true);  // a repeat whose press never came here
     EXPECT_EQ(box->text(), "bb");
+}
+
+// Where an input method takes a key before the window sees it, no repeat tells the guard of a key
+// held from before: at its end it asks the window system whether a key is down.
+TEST_F(LeftoverKeys, aKeyStillDownWhenTheGuardEndsKeepsItOnUntilTheKeyIsUp)
+{
+    keyHeld = true;
+    arm();
+    at(LeftoverKeyGuard::kGuardMs + 1);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return heldQuestions >= 2; })) << "asked at the end and again";
+    EXPECT_TRUE(guard.armed());
+    EXPECT_FALSE(inputMethodOn());
+    QInputMethodEvent composed;
+    composed.setCommitString(QStringLiteral("g"));
+    QCoreApplication::sendEvent(box, &composed);
+    EXPECT_EQ(box->text(), "");
+
+    keyHeld = false;
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !guard.armed(); }));
+    EXPECT_TRUE(inputMethodOn());
+
+    // Once the player types afresh, a key down is the player's own: nothing is asked.
+    arm();
+    keyHeld = true;
+    heldQuestions = 0;
+    at(500);
+    press(Qt::Key_A, 500);
+    EXPECT_EQ(box->text(), "a");
+    EXPECT_FALSE(guard.armed());
+    EXPECT_EQ(heldQuestions, 0);
 }
 
 TEST_F(LeftoverKeys, inputMethodTextDoesNotReachTheBoxWhileGuarded)
