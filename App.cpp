@@ -31,7 +31,7 @@ App::App(Devices devices, const Clock& clock, RandomSource& random, Shell& shell
       eventTimes_(clock),
       sounds_(devices.mciStart, devices.mciKaiten, devices.mciBGM, devices.mciGoal),
       scoreFile_(recordPath),
-      recordWindows_(std::make_unique<RecordWindows>(scoreFile_.path(), &window_)),
+      recordWindows_(std::make_unique<RecordWindows>(scoreFile_.path(), clock, &window_)),
       decoratedView_(decorateGameView(*this)),
       game_(gameView(), sounds_, clock, random, scoreFile_,
             Game::Surfaces{window_.reelWindow()->surface(), window_.letterStrip(), window_.letterMask()})
@@ -94,16 +94,10 @@ void App::KeyClick(int keyCode, std::int64_t pressedAtUs)
 
 bool App::mayClose()
 {
-    // A new record that has not been stored yet would be lost without a trace: ask first, over
-    // the window that holds it.
+    // A new record that has not been stored yet would be lost without a trace: ask first.
     if (!ended_) {
-        if (QWidget* unsaved = recordWindows_->windowWithUnsavedRecord()) {
-            unsaved->raise();
-            unsaved->activateWindow();
-            if (!PlainMessageBox::ask(unsaved, QStringLiteral("新しい記録はまだ保存されていません。\n"
-                                                             "終了すると、この記録は失われます。終了しますか？")))
-                return false;
-        }
+        if (!recordWindows_->mayQuit())
+            return false;
         endProgram();
     }
     return true;
@@ -163,6 +157,11 @@ void App::showScoreMessage(const std::string& text)
 void App::openChampionEntry(const std::string& score, const std::string& caption)
 {
     recordWindows_->showChampionEntry(toQString(score), toQString(caption));
+}
+
+std::optional<std::string> App::waitingRecordScore() const
+{
+    return recordWindows_->waitingRecordScore();
 }
 
 void App::reportProblem(const std::string& message)

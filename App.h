@@ -68,6 +68,7 @@ private:
     std::int64_t presentReelNow() override;
     void showScoreMessage(const std::string& text) override;
     void openChampionEntry(const std::string& score, const std::string& caption) override;
+    std::optional<std::string> waitingRecordScore() const override;
     void reportProblem(const std::string& message) override;
 
     GameView& gameView() { return decoratedView_ ? *decoratedView_ : *this; }

@@ -17,7 +17,12 @@ void EndOfGame::EndGame()
     const std::string scoreText = view_.caption(MainLabel::Score);
     const double score = counterValue(scoreText);
 
-    if (score < best || best == 0) {
+    // A record still waiting for its name is not in the file yet, but only a better game may take
+    // its place in the window.
+    const std::optional<std::string> waiting = view_.waitingRecordScore();
+    const bool beatsWaiting = !waiting || score < counterValue(*waiting);
+
+    if ((score < best || best == 0) && beatsWaiting) {
         view_.openChampionEntry(scoreText, "おめでとう！！　　過去最高スコアです。");
         sounds_.PlaySound("Goal");
     } else {

@@ -3,6 +3,7 @@
 #include "game/MainLabel.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // What the game's rules write to and ask of the windows.
@@ -24,6 +25,8 @@ public:
     virtual void showScoreMessage(const std::string& text) = 0;
     // Opens the name-entry window (or brings an open one forward) with the score and caption.
     virtual void openChampionEntry(const std::string& score, const std::string& caption) = 0;
+    // The score of a new record still waiting in its windows to be signed or stored, if any.
+    virtual std::optional<std::string> waitingRecordScore() const = 0;
     // Tells the player about a problem the game has worked around; modal.
     virtual void reportProblem(const std::string& message) = 0;
 };

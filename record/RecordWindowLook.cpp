@@ -1,14 +1,13 @@
 #include "record/RecordWindowLook.h"
 
-#include <QGuiApplication>
+#include "ui/ElidingLabel.h"
+#include "ui/PlainLabel.h"
+
 #include <QLabel>
-#include <QScreen>
 
 QLabel* RecordWindowLook::label(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
 {
-    auto* label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setObjectName(QString::fromLatin1(name));
+    QLabel* label = plainLabel(parent, text, name);
     label->setGeometry(geometry);
     return label;
 }
@@ -16,9 +15,9 @@ QLabel* RecordWindowLook::label(QWidget* parent, const char* name, const QString
 QLabel* RecordWindowLook::valueLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
                                      const QColor& background, Qt::Alignment alignment, const QFont& font)
 {
-    QLabel* value = label(parent, name, text, geometry);
-    value->setFrameStyle(QFrame::Box | QFrame::Plain);
-    value->setLineWidth(1);
+    QLabel* value = plainLabel<ElidingLabel>(parent, text, name);
+    value->setGeometry(geometry);
+    setSingleBorder(*value);
     value->setAlignment(alignment | Qt::AlignVCenter);
     value->setFont(font);
     value->setAutoFillBackground(true);
@@ -27,16 +26,4 @@ QLabel* RecordWindowLook::valueLabel(QWidget* parent, const char* name, const QS
     palette.setColor(QPalette::WindowText, Qt::black);
     value->setPalette(palette);
     return value;
-}
-
-void RecordWindowLook::centreOnScreen(QWidget& window)
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr)
-        return;
-    // The frame is unknown until the window manager has framed the window, so it is the client
-    // area that is centred.
-    QRect client(QPoint(), window.size());
-    client.moveCenter(screen->availableGeometry().center());
-    window.setGeometry(client);
 }

@@ -16,8 +16,9 @@ void bringForward(QWidget& window)
 
 } // namespace
 
-RecordWindows::RecordWindows(std::string scoreFilePath, QWidget* owner)
+RecordWindows::RecordWindows(std::string scoreFilePath, const Clock& clock, QWidget* owner)
     : file_(std::move(scoreFilePath)),
+      clock_(clock),
       owner_(owner),
       reportProblem_(showProblemBox)
 {
@@ -42,7 +43,7 @@ void RecordWindows::showScore()
 void RecordWindows::showChampionEntry(const QString& scoreText, const QString& caption)
 {
     if (!userName_) {
-        userName_ = new UserNameWindow(reportProblem_);
+        userName_ = new UserNameWindow(clock_, reportProblem_);
         setTransientParent(*userName_, owner_);
         connect(userName_, &UserNameWindow::nameConfirmed, this, &RecordWindows::confirmChampion);
     }
@@ -73,12 +74,28 @@ void RecordWindows::confirmChampion(const QString& name, const QString& score)
     showScoreWindow(false)->showNewRecord(name, score);
 }
 
-QWidget* RecordWindows::windowWithUnsavedRecord() const
+RecordDialog* RecordWindows::windowWithUnsavedRecord() const
 {
-    // The name-entry window only ever holds a new record.
-    if (userName_)
+    // The name-entry window comes first: while it is open, the best-score window can only hold
+    // an older record.
+    if (userName_ && userName_->holdsUnsavedRecord())
         return userName_;
     if (score_ && score_->holdsUnsavedRecord())
         return score_;
     return nullptr;
+}
+
+std::optional<std::string> RecordWindows::waitingRecordScore() const
+{
+    if (userName_ && userName_->holdsUnsavedRecord())
+        return userName_->lblScore()->text().toStdString();
+    if (score_ && score_->holdsUnsavedRecord())
+        return score_->lblScore()->text().toStdString();
+    return std::nullopt;
+}
+
+bool RecordWindows::mayQuit()
+{
+    RecordDialog* holder = windowWithUnsavedRecord();
+    return holder == nullptr || holder->mayLoseRecord(RecordDialog::Loss::Quitting);
 }

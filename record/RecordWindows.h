@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Clock.h"
 #include "record/ProblemReporter.h"
 #include "record/ScoreFile.h"
 #include "record/ScoreWindow.h"
@@ -9,6 +10,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <optional>
 #include <string>
 
 // Keeps at most one name-entry window and one best-score window, creating each when it is
@@ -18,7 +20,8 @@
 class RecordWindows : public QObject {
     Q_OBJECT
 public:
-    explicit RecordWindows(std::string scoreFilePath, QWidget* owner = nullptr);
+    // `clock` times the keys the name-entry window keeps out as left over from the game.
+    RecordWindows(std::string scoreFilePath, const Clock& clock, QWidget* owner = nullptr);
     ~RecordWindows() override;
 
     // Tests read the messages here instead of facing a message box.
@@ -29,11 +32,18 @@ public:
     void showScore();
 
     // A new record: opens the name-entry window, or reuses the open one and keeps the name
-    // typed so far, and shows the score and caption in it.
+    // typed so far, and shows the score and caption in it. The caller has made sure it is better
+    // than any record waiting in these windows (see waitingRecordScore).
     void showChampionEntry(const QString& scoreText, const QString& caption);
 
     // The open window that holds a new record not yet in the file, or nullptr.
-    QWidget* windowWithUnsavedRecord() const;
+    RecordDialog* windowWithUnsavedRecord() const;
+    // The score of that record, as its window shows it.
+    std::optional<std::string> waitingRecordScore() const;
+
+    // The program is about to end: a record that would be lost is first asked about, over its
+    // window. False when the player keeps it.
+    bool mayQuit();
 
     UserNameWindow* userNameWindow() const { return userName_; }
     ScoreWindow* scoreWindow() const { return score_; }
@@ -43,6 +53,7 @@ private:
     void confirmChampion(const QString& name, const QString& score);
 
     ScoreFile file_;
+    const Clock& clock_;
     QPointer<QWidget> owner_;
     ProblemReporter reportProblem_;
     QPointer<UserNameWindow> userName_;

@@ -2,23 +2,20 @@
 
 #include "record/RecordWindowLook.h"
 #include "ui/Fonts.h"
-#include "ui/PlainMessageBox.h"
+#include "ui/WindowPlacement.h"
 
-#include <QCloseEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
 #include <algorithm>
 
 ScoreWindow::ScoreWindow(ScoreFile file, ProblemReporter reportProblem, QWidget* parent)
-    : QDialog(parent, RecordWindowLook::windowFlags),
+    : RecordDialog(parent),
       file_(std::move(file)),
       reportProblem_(std::move(reportProblem))
 {
     using Look = RecordWindowLook;
     setObjectName(QStringLiteral("frmScore"));
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("過去最高スコア"));
     setFixedSize(312, 135);
     setFont(gothicFont(9));
@@ -44,7 +41,7 @@ ScoreWindow::ScoreWindow(ScoreFile file, ProblemReporter reportProblem, QWidget*
     cmdClose_->setDefault(true);
     connect(cmdClose_, &QPushButton::clicked, this, &ScoreWindow::cmdCloseClicked);
 
-    Look::centreOnScreen(*this);
+    centreOnScreen(*this);
 }
 
 void ScoreWindow::load()
@@ -74,27 +71,6 @@ void ScoreWindow::showNewRecord(const QString& name, const QString& score)
 {
     setRecord(name, score);
     unsaved_ = true;
-}
-
-void ScoreWindow::closeEvent(QCloseEvent* event)
-{
-    if (unsaved_
-        && !PlainMessageBox::ask(this, QStringLiteral("新しい記録はまだ保存されていません。\n"
-                                                      "このウィンドウを閉じると、この記録は失われます。閉じますか？"))) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
-}
-
-void ScoreWindow::keyPressEvent(QKeyEvent* event)
-{
-    // Escape would close the window like its close box; the layout has no such key.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void ScoreWindow::cmdCloseClicked()

@@ -1,16 +1,15 @@
 #pragma once
 
 #include "record/ProblemReporter.h"
+#include "record/RecordDialog.h"
 #include "record/ScoreFile.h"
-
-#include <QDialog>
 
 class QLabel;
 class QPushButton;
 
 // frmScore: shows the record holder's name and score; OK stores them in the score file.
 // The labels are the only copy of the record the window holds.
-class ScoreWindow : public QDialog {
+class ScoreWindow : public RecordDialog {
     Q_OBJECT
 public:
     ScoreWindow(ScoreFile file, ProblemReporter reportProblem, QWidget* parent = nullptr);
@@ -23,15 +22,11 @@ public:
 
     // A record that is not in the file yet: closing the window without OK asks first.
     void showNewRecord(const QString& name, const QString& score);
-    bool holdsUnsavedRecord() const { return unsaved_; }
+    bool holdsUnsavedRecord() const override { return unsaved_; }
 
     QLabel* lblName() const { return lblName_; }
     QLabel* lblScore() const { return lblScore_; }
     QPushButton* cmdClose() const { return cmdClose_; }
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void cmdCloseClicked();

@@ -1,14 +1,13 @@
 #include "record/UserNameWindow.h"
 
+#include "platform/X11HeldKeys.h"
 #include "record/CharacterList.h"
 #include "record/RecordWindowLook.h"
 #include "record/RecordFormat.h"
 #include "ui/Fonts.h"
 #include "ui/LeftoverKeyGuard.h"
-#include "ui/PlainMessageBox.h"
+#include "ui/WindowPlacement.h"
 
-#include <QCloseEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -24,13 +23,13 @@ static_assert(2 * kLongestName + 8 + 11 <= static_cast<int>(RecordFormat::maximu
 
 } // namespace
 
-UserNameWindow::UserNameWindow(ProblemReporter reportProblem, QWidget* parent)
-    : QDialog(parent, RecordWindowLook::windowFlags),
-      reportProblem_(std::move(reportProblem))
+UserNameWindow::UserNameWindow(const Clock& clock, ProblemReporter reportProblem, QWidget* parent)
+    : RecordDialog(parent),
+      reportProblem_(std::move(reportProblem)),
+      times_(clock)
 {
     using Look = RecordWindowLook;
     setObjectName(QStringLiteral("frmUserName"));
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("You are new champion."));
     setFixedSize(298, 171);
     setFont(gothicFont(9));
@@ -64,37 +63,16 @@ UserNameWindow::UserNameWindow(ProblemReporter reportProblem, QWidget* parent)
     cmdOK_->setDefault(true);
     connect(cmdOK_, &QPushButton::clicked, this, &UserNameWindow::cmdOKClicked);
 
-    leftoverKeys_ = new LeftoverKeyGuard(*this, *txtName_, times_);
+    leftoverKeys_ = new LeftoverKeyGuard(*this, *txtName_, times_, anyKeyHeldOnX11);
 
     setTabOrder(txtName_, cmdOK_);
     txtName_->setFocus();
-    Look::centreOnScreen(*this);
+    centreOnScreen(*this);
 }
 
 void UserNameWindow::ignoreLeftoverKeys()
 {
     leftoverKeys_->arm();
-}
-
-void UserNameWindow::keyPressEvent(QKeyEvent* event)
-{
-    // A dialog closes on Escape; here that would throw the new record away at one key press.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
-void UserNameWindow::closeEvent(QCloseEvent* event)
-{
-    if (!confirmed_
-        && !PlainMessageBox::ask(this, QStringLiteral("新しい記録はまだ保存されていません。\n"
-                                                      "このウィンドウを閉じると、この記録は失われます。閉じますか？"))) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
 }
 
 void UserNameWindow::cmdOKClicked()

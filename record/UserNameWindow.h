@@ -1,10 +1,8 @@
 #pragma once
 
 #include "platform/EventClock.h"
-#include "platform/SteadyClock.h"
 #include "record/ProblemReporter.h"
-
-#include <QDialog>
+#include "record/RecordDialog.h"
 
 class LeftoverKeyGuard;
 class QLabel;
@@ -14,10 +12,14 @@ class QPushButton;
 // frmUserName: asks a new champion for a name. OK with a name the score file can hold sends
 // the name and score on and closes the window; closing it any other way would drop the record,
 // so the player is asked first.
-class UserNameWindow : public QDialog {
+class UserNameWindow : public RecordDialog {
     Q_OBJECT
 public:
-    explicit UserNameWindow(ProblemReporter reportProblem, QWidget* parent = nullptr);
+    // `clock` times the keys the window keeps out as left over from the game.
+    UserNameWindow(const Clock& clock, ProblemReporter reportProblem, QWidget* parent = nullptr);
+
+    // Until OK sends it on, the window holds the only copy of the new record.
+    bool holdsUnsavedRecord() const override { return !confirmed_; }
 
     QLineEdit* txtName() const { return txtName_; }
     QLabel* lblScore() const { return lblScore_; }
@@ -30,10 +32,6 @@ public:
 signals:
     void nameConfirmed(const QString& name, const QString& score);
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     void cmdOKClicked();
 
@@ -42,7 +40,6 @@ private:
     QLineEdit* txtName_ = nullptr;
     QLabel* lblScore_ = nullptr;
     QPushButton* cmdOK_ = nullptr;
-    SteadyClock clock_;
-    EventClock times_{clock_};
+    EventClock times_;
     LeftoverKeyGuard* leftoverKeys_ = nullptr;
 };

@@ -5,12 +5,13 @@
 #include <QWidget>
 #include <QWindow>
 
-LeftoverKeyGuard::LeftoverKeyGuard(QWidget& window, QWidget& textBox, const EventClock& times)
-    : QObject(&window), window_(window), textBox_(&textBox), times_(times)
+LeftoverKeyGuard::LeftoverKeyGuard(QWidget& window, QWidget& textBox, const EventClock& times,
+                                   std::function<bool()> anyKeyHeld)
+    : QObject(&window), window_(window), textBox_(&textBox), times_(times), anyKeyHeld_(std::move(anyKeyHeld))
 {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &LeftoverKeyGuard::releaseIfDone);
+    connect(&timer_, &QTimer::timeout, this, [this] { releaseIfDone(true); });
     window_.installEventFilter(this);
     // An input method hands its text to the box itself, not through the window.
     textBox.installEventFilter(this);
@@ -22,6 +23,7 @@ void LeftoverKeyGuard::arm()
     everArmed_ = true;
     armed_ = true;
     armedAtUs_ = times_.clock().nowMicroseconds();
+    lastRelease_ = {};
     leftover_.clear();
     fresh_.clear();
     if (textBox_)
@@ -55,21 +57,27 @@ bool LeftoverKeyGuard::eventFilter(QObject* watched, QEvent* event)
 bool LeftoverKeyGuard::filterKey(const QKeyEvent& key)
 {
     const int code = key.key();
+    const std::uint64_t stamp = key.timestamp();
     if (key.type() == QEvent::KeyRelease) {
         // X11 sends a release before each repeat; only the last one means the key is up.
         if (!key.isAutoRepeat()) {
+            lastRelease_ = {code, stamp};
             leftover_.erase(code);
             fresh_.erase(code);
             releaseIfDone();
         }
         return false;
     }
-    if (key.isAutoRepeat()) {
-        // A repeat of a key whose press this window never took was held down from before.
+    // Qt calls a press a repeat only when it finds it already queued behind the release; a press
+    // read a moment later is stamped in the same millisecond as that release, and is a repeat too.
+    const bool repeat = key.isAutoRepeat() || (stamp != 0 && lastRelease_ == std::pair{code, stamp});
+    if (repeat) {
+        // A repeat of a key whose press this window never took was held down from before, however
+        // late its repeats begin (the desktop's repeat delay is often longer than the guard):
+        // the guard holds again until that key is up.
         if (fresh_.count(code) != 0)
             return false;
-        if (armed_)
-            leftover_.insert(code);
+        holdLeftover(code);
         return true;
     }
     const std::int64_t pressedAt = times_.eventMomentOrNow(key.timestamp());
@@ -86,18 +94,34 @@ bool LeftoverKeyGuard::filterKey(const QKeyEvent& key)
     return false;
 }
 
+void LeftoverKeyGuard::holdLeftover(int code)
+{
+    leftover_.insert(code);
+    if (armed_)
+        return;
+    armed_ = true;
+    if (textBox_)
+        textBox_->setAttribute(Qt::WA_InputMethodEnabled, false);
+}
+
 std::int64_t LeftoverKeyGuard::guardEndUs() const
 {
     return armedAtUs_ + std::int64_t{kGuardMs} * 1000;
 }
 
-void LeftoverKeyGuard::releaseIfDone()
+void LeftoverKeyGuard::releaseIfDone(bool unlessAKeyIsHeld)
 {
     if (!armed_ || !leftover_.empty())
         return;
     const std::int64_t left = guardEndUs() - times_.clock().nowMicroseconds();
     if (left > 0) {
         timer_.start(static_cast<int>((left + 999) / 1000));
+        return;
+    }
+    // The guard ends without a key of its own: a key still down was held from before, even if
+    // none of its repeats has come yet. Once the player types afresh, keys down are theirs.
+    if (unlessAKeyIsHeld && anyKeyHeld_ && anyKeyHeld_()) {
+        timer_.start(kHeldKeyPollMs);
         return;
     }
     armed_ = false;

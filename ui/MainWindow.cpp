@@ -4,7 +4,9 @@
 #include "platform/SurfaceImage.h"
 #include "platform/SurfaceWidget.h"
 #include "ui/Fonts.h"
+#include "ui/PlainLabel.h"
 #include "ui/ShapeWidget.h"
+#include "ui/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -12,7 +14,6 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 
 namespace {
@@ -44,8 +45,7 @@ struct LabelLook {
 
 QLabel* makeLabel(QWidget* parent, const LabelLook& look)
 {
-    auto* label = new QLabel(look.caption, parent);
-    label->setTextFormat(Qt::PlainText);
+    QLabel* label = plainLabel(parent, look.caption);
     label->setGeometry(look.geometry);
     label->setAlignment(look.alignment);
     label->setFocusPolicy(Qt::NoFocus);
@@ -59,11 +59,8 @@ QLabel* makeLabel(QWidget* parent, const LabelLook& look)
         palette.setColor(QPalette::Window, *look.background);
     }
     label->setPalette(palette);
-    if (look.border) {
-        label->setFrameShape(QFrame::Box);
-        label->setFrameShadow(QFrame::Plain);
-        label->setLineWidth(1);
-    }
+    if (look.border)
+        setSingleBorder(*label);
     return label;
 }
 
@@ -100,10 +97,7 @@ MainWindow::MainWindow(QWidget* parent)
     connect(&timTitle_, &QTimer::timeout, this, &MainWindow::tickTitle);
     timTitle_.start();
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QSize size = sizeHint();
-        move(screen->availableGeometry().center() - QPoint(size.width() / 2, size.height() / 2));
-    }
+    centreOnScreen(*this);
 }
 
 MainWindow::~MainWindow() = default;

@@ -18,6 +18,7 @@ public:
     {
         view_.openChampionEntry(score, caption);
     }
+    std::optional<std::string> waitingRecordScore() const override { return view_.waitingRecordScore(); }
     void reportProblem(const std::string& message) override { view_.reportProblem(message); }
 
 private:

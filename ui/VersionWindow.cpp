@@ -1,17 +1,16 @@
 #include "ui/VersionWindow.h"
 
-#include "ui/Fonts.h"
-
 #include "platform/Shell.h"
+#include "ui/Fonts.h"
 #include "ui/MakerInfo.h"
 #include "ProgramInfo.h"
+#include "ui/PlainLabel.h"
+#include "ui/WindowPlacement.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QScreen>
-#include <QStyle>
 
 namespace {
 
@@ -93,17 +92,14 @@ VersionWindow::VersionWindow(Shell& shell, QWidget* parent)
     for (QWidget* child : findChildren<QWidget*>())
         child->setFocusPolicy(Qt::NoFocus);
 
-    // Centre the client area: QDialog's own placement guesses the frame's size, and on X11
-    // without a window manager that leaves the window well off the centre.
-    if (const QScreen* screen = this->screen())
-        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
+    // Placed here rather than by QDialog, whose placement guesses the frame's size and on X11
+    // without a window manager leaves the window well off the centre.
+    centreOnScreen(*this);
 }
 
 QLabel* VersionWindow::addLabel(QWidget* frame, const char* name, const QString& text, int x, int y)
 {
-    auto* label = new QLabel(text, frame);
-    label->setTextFormat(Qt::PlainText);
-    label->setObjectName(QString::fromLatin1(name));
+    QLabel* label = plainLabel(frame, text, name);
     label->move(QPoint(x, y) - kFrameOrigin);
     label->adjustSize();
     return label;

@@ -38,11 +38,13 @@ public:
     {
         record("champion " + score + " " + caption);
     }
+    std::optional<std::string> waitingRecordScore() const override { return waitingRecord; }
     void reportProblem(const std::string& message) override { record("problem " + message); }
 
     std::map<MainLabel, std::string> captions{
         {MainLabel::Kaisu, "Let's Start"}, {MainLabel::Score, "0"}, {MainLabel::Miss, "0"}, {MainLabel::Type, ""}};
     std::vector<std::string> events;
+    std::optional<std::string> waitingRecord;  // what the record windows hold unsaved
     int reelChanges = 0;
     int presents = 0;
     std::function<void()> onPresent;

@@ -46,6 +46,35 @@ TEST_F(EndOfGameFixture, aScoreBelowTheStoredBestOrAnyScoreAgainstNoRecordIsANew
     }
 }
 
+// A record still waiting in its windows for a name or an OK is not in the file yet; a worse game
+// must not take its place there.
+TEST_F(EndOfGameFixture, aRecordWaitingToBeSignedIsReplacedOnlyByABetterScore)
+{
+    struct Case {
+        std::string stored;  // empty: no file
+        std::string waiting;
+        int score;
+        bool record;
+    };
+    const Case cases[] = {
+        {"5000", "4000", 3999, true}, {"5000", "4000", 4000, false}, {"5000", "4000", 4500, false},
+        {"", "4000", 6000, false},    {"", "4000", 3000, true},      {"0", "4000", 4001, false},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(scoreFile.path());
+        if (!c.stored.empty())
+            writeRecord(record(c.stored));
+        view.waitingRecord = c.waiting;
+        view.events.clear();
+        finishGameWithScore(c.score);
+        const std::string scoreText = std::to_string(c.score);
+        const std::string expected = c.record ? "champion " + scoreText + " おめでとう！！　　過去最高スコアです。"
+                                              : "message あなたのスコア　" + scoreText;
+        EXPECT_EQ(view.events, std::vector<std::string>{expected})
+            << "stored " << c.stored << " waiting " << c.waiting << " score " << c.score;
+    }
+}
+
 TEST_F(EndOfGameFixture, aNewRecordStopsTheMusicAndPlaysTheGoalAfterOpeningTheNameEntry)
 {
     store.holds("abc", "5000");

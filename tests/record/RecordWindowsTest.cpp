@@ -1,9 +1,11 @@
 #include "record/RecordWindows.h"
 
+#include "platform/SteadyClock.h"
 #include "tests/record/RecordWindowTestSupport.h"
 #include "tests/record/ScoreDirectory.h"
 #include "ui/LeftoverKeyGuard.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QShortcut>
 #include <QWindow>
@@ -50,7 +52,8 @@ protected:
 
     ScoreDirectory scratch;
     ReportedProblems problems;
-    std::unique_ptr<RecordWindows> windows = std::make_unique<RecordWindows>(scratch.scoreFile());
+    SteadyClock clock;
+    std::unique_ptr<RecordWindows> windows = std::make_unique<RecordWindows>(scratch.scoreFile(), clock);
 };
 
 TEST_F(RecordWindowsTest, aNewRecordTravelsFromNameEntryToTheFileWithEnterInEachWindow)
@@ -145,7 +148,7 @@ TEST_F(RecordWindowsTest, aWindowHoldingANewRecordAsksBeforeClosingAndKeepsItUnl
         {Holder::ScoreWindowFromMenuGivenANewRecord, ModalBoxAnswerer::click("yes"), true},
     };
     for (const Case& c : cases) {
-        windows = std::make_unique<RecordWindows>(scratch.scoreFile());
+        windows = std::make_unique<RecordWindows>(scratch.scoreFile(), clock);
         windows->setProblemReporter(problems.reporter());
         if (c.holder == Holder::ScoreWindowFromMenuGivenANewRecord)
             openScoreFromMenu();
@@ -226,6 +229,120 @@ TEST_F(RecordWindowsTest, aNewRecordGoesIntoTheOpenScoreWindowWithoutReadingTheF
     EXPECT_TRUE(problems.messages.empty());
 }
 
+// The game asks which record waits in these windows, so that only a better game takes its place.
+TEST_F(RecordWindowsTest, theWaitingRecordIsTheOneNotYetInTheFileWhereverItStands)
+{
+    EXPECT_EQ(windows->waitingRecordScore(), std::nullopt) << "no window open";
+    const QPointer<ScoreWindow> score = openScoreFromMenu();
+    EXPECT_EQ(windows->waitingRecordScore(), std::nullopt) << "the record on file is not waiting";
+
+    const QPointer<UserNameWindow> entry = enterChampion("4970");
+    EXPECT_EQ(windows->waitingRecordScore(), "4970");
+    EXPECT_EQ(windows->windowWithUnsavedRecord(), entry.data());
+    typeText(entry, "abc");
+    pressKey(entry, Qt::Key_Return);
+    ASSERT_TRUE(gone(entry));
+    EXPECT_EQ(windows->waitingRecordScore(), "4970") << "signed, but not stored yet";
+    EXPECT_EQ(windows->windowWithUnsavedRecord(), score.data());
+
+    // A better game while the signed record waits for OK: the name entry's record is the newer.
+    enterChampion("3000");
+    EXPECT_EQ(windows->waitingRecordScore(), "3000");
+
+    {
+        const ModalBoxAnswerer answerer(ModalBoxAnswerer::click("yes"));
+        closeFromTitleBar(windows->userNameWindow());
+        ASSERT_TRUE(answerer.shown);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([this] { return windows->userNameWindow() == nullptr; }));
+    EXPECT_EQ(windows->waitingRecordScore(), "4970");
+    pressKey(score, Qt::Key_Return);
+    ASSERT_TRUE(gone(score));
+    EXPECT_EQ(windows->waitingRecordScore(), std::nullopt) << "stored";
+}
+
+// Quitting asks over the window that holds the record, in words about quitting; without a
+// record waiting it asks nothing.
+TEST_F(RecordWindowsTest, quittingWithARecordWaitingAsksOverItsWindowAndNoKeepsIt)
+{
+    const QString question = QStringLiteral("新しい記録はまだ保存されていません。\n"
+                                            "終了すると、この記録は失われます。終了しますか？");
+    {
+        openScoreFromMenu();
+        const ModalBoxAnswerer answerer(ModalBoxAnswerer::click("no"));
+        EXPECT_TRUE(windows->mayQuit());
+        EXPECT_FALSE(answerer.shown);
+        windows->scoreWindow()->close();
+    }
+    struct Case {
+        bool signedAlready;
+        std::function<void(QMessageBox&)> answer;
+        bool quits;
+    };
+    const Case cases[] = {
+        {false, ModalBoxAnswerer::key(Qt::Key_Return), false},
+        {false, ModalBoxAnswerer::click("yes"), true},
+        {true, ModalBoxAnswerer::key(Qt::Key_Escape), false},
+        {true, ModalBoxAnswerer::click("yes"), true},
+    };
+    for (const Case& c : cases) {
+        windows = std::make_unique<RecordWindows>(scratch.scoreFile(), clock);
+        windows->setProblemReporter(problems.reporter());
+        QPointer<QWidget> holder = enterChampion("4970");
+        if (c.signedAlready) {
+            pressKey(holder, Qt::Key_Return);
+            holder = windows->scoreWindow();
+            ASSERT_NE(holder, nullptr);
+        }
+        const ModalBoxAnswerer answerer(c.answer);
+        EXPECT_EQ(windows->mayQuit(), c.quits);
+        ASSERT_TRUE(answerer.shown);
+        EXPECT_EQ(answerer.text, question);
+        EXPECT_EQ(answerer.parent, holder.data());
+        EXPECT_EQ(answerer.defaultButton, "いいえ");
+        EXPECT_FALSE(holder.isNull()) << "quitting ends the program; it does not close the window";
+    }
+}
+
+// Each window opens with its one input control focused; Enter presses its default button and
+// Escape does nothing (in these windows it would throw a new record away).
+TEST_F(RecordWindowsTest, eachWindowOpensWithItsFocusAndTakesEnterButNotEscape)
+{
+    struct Case {
+        const char* window;
+        const char* focused;
+        const char* afterTab;
+    };
+    const Case cases[] = {
+        {"frmUserName", "txtName", "cmdOK"},
+        {"frmScore", "cmdClose", "cmdClose"},
+    };
+    for (const Case& c : cases) {
+        QPointer<RecordDialog> window;
+        if (QByteArray(c.window) == "frmUserName") {
+            window = enterChampion("4970");
+            typeText(window, "ab");
+        } else {
+            window = openScoreFromMenu();
+        }
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window)) << c.window;
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), c.focused) << c.window;
+
+        const ModalBoxAnswerer answerer(ModalBoxAnswerer::click("yes"));
+        pressKey(window, Qt::Key_Escape);
+        EXPECT_FALSE(answerer.shown) << c.window;
+        ASSERT_FALSE(window.isNull()) << c.window;
+        EXPECT_TRUE(window->isVisible()) << c.window;
+
+        pressKey(window, Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), c.afterTab) << c.window;
+        pressKey(window, Qt::Key_Return);
+        EXPECT_TRUE(gone(window)) << c.window << ": Enter presses the default button wherever the focus is";
+    }
+    // The name entry's Enter sent the record on to the best-score window, whose Enter stored it.
+    EXPECT_EQ(scratch.bytes(), "\"ab\"\r\n\"4970\"\r\n");
+}
+
 TEST_F(RecordWindowsTest, aFurtherRecordReusesTheOpenNameEntryAndKeepsTheTypedName)
 {
     const QPointer<UserNameWindow> entry = enterChampion("4970");
@@ -254,7 +371,8 @@ TEST(RecordWindowsOwner, bothWindowsStandOverTheOwnerAndKeepTheirOwnEnter)
     owner.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
 
-    RecordWindows windows(scratch.scoreFile(), &owner);
+    SteadyClock clock;
+    RecordWindows windows(scratch.scoreFile(), clock, &owner);
     windows.setProblemReporter(problems.reporter());
     windows.showChampionEntry(QStringLiteral("4970"), kCaption);
     const QPointer<UserNameWindow> entry = windows.userNameWindow();

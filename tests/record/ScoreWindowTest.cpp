@@ -2,6 +2,9 @@
 
 #include "tests/record/RecordWindowTestSupport.h"
 #include "tests/record/ScoreDirectory.h"
+#include "ui/ElidingLabel.h"
+
+#include <QHelpEvent>
 
 #include <QPointer>
 #include <QPushButton>
@@ -119,6 +122,30 @@ TEST_F(ScoreWindowTest, aFileThatCannotBeWrittenKeepsTheWindowOpenWithTheRecordF
     QTest::mouseClick(window->cmdClose(), Qt::LeftButton);
     EXPECT_TRUE(closed());
     EXPECT_EQ(scratch.bytes(), "\"abc\"\r\n\"4970\"\r\n");
+}
+
+// A name longer than its box ends in "…" rather than mid-letter; the whole name stays the record.
+TEST_F(ScoreWindowTest, aLongNameEndsInAnEllipsisShowsWholeAsTooltipAndIsStoredWhole)
+{
+    const QString longName = QString(40, QChar(0x3042));  // あ × 40
+    struct Case {
+        QString name;
+        bool elided;
+    };
+    for (const Case& c : {Case{"abc", false}, Case{longName, true}}) {
+        open()->setRecord(c.name, "4970");
+        auto* name = dynamic_cast<ElidingLabel*>(window->lblName());
+        ASSERT_NE(name, nullptr);
+        EXPECT_EQ(name->elided(), c.elided);
+        EXPECT_EQ(name->text(), c.name);
+        QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), name->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(name, &hover);
+        EXPECT_EQ(name->toolTip(), c.name);
+
+        pressKey(window, Qt::Key_Return);
+        EXPECT_TRUE(closed());
+        EXPECT_EQ(ScoreFile(scratch.scoreFile()).read().record.name, c.name.toStdString());
+    }
 }
 
 } // namespace

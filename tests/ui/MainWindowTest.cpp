@@ -461,11 +461,10 @@ TEST_F(MainWindowFixture, textFromTheFileIsShownAsPlainTextInTheMessageBoxesAndL
         EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
 }
 
-// Quitting would throw away a new record that is still in one of the record windows.
+// Quitting would throw away a new record that is still in one of the record windows. The
+// question itself is RecordWindows' (see its tests); here, that both ways to quit ask it.
 TEST_F(MainWindowFixture, quittingWhileANewRecordIsUnsavedAsksFirstAndNoKeepsTheProgramRunning)
 {
-    const QString question = QStringLiteral("新しい記録はまだ保存されていません。\n"
-                                            "終了すると、この記録は失われます。終了しますか？");
     app->recordWindows().showChampionEntry("4970", "おめでとう！！　　過去最高スコアです。");
     const QPointer<UserNameWindow> entry = app->recordWindows().userNameWindow();
     ASSERT_NE(entry, nullptr);
@@ -482,9 +481,6 @@ TEST_F(MainWindowFixture, quittingWhileANewRecordIsUnsavedAsksFirstAndNoKeepsThe
         const ModalBoxAnswerer answerer(ModalBoxAnswerer::key(Qt::Key_Return));
         way.quit();
         ASSERT_TRUE(answerer.shown) << way.what;
-        EXPECT_EQ(answerer.text, question);
-        EXPECT_EQ(answerer.parent, entry.data()) << "asked over the window that holds the record";
-        EXPECT_EQ(answerer.defaultButton, "いいえ");
         EXPECT_TRUE(log.empty()) << way.what;
         EXPECT_TRUE(window->isVisible());
         EXPECT_FALSE(app->ended());

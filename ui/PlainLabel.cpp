@@ -1,0 +1,7 @@
+#include "ui/PlainLabel.h"
+
+void setSingleBorder(QLabel& label)
+{
+    label.setFrameStyle(QFrame::Box | QFrame::Plain);
+    label.setLineWidth(1);
+}
