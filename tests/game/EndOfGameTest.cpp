@@ -61,9 +61,9 @@ TEST_F(EndOfGameFixture, aRecordWaitingToBeSignedIsReplacedOnlyByABetterScore)
         {"", "4000", 6000, false},    {"", "4000", 3000, true},      {"0", "4000", 4001, false},
     };
     for (const Case& c : cases) {
-        std::filesystem::remove(scoreFile.path());
+        store.holdsNothing();
         if (!c.stored.empty())
-            writeRecord(record(c.stored));
+            store.holds("abc", c.stored);
         view.waitingRecord = c.waiting;
         view.events.clear();
         finishGameWithScore(c.score);
