@@ -53,41 +53,50 @@ QRectF lineBoxes(const QLabel& label)
 }
 
 // Places the label's one line of text so that its glyphs, not its line box, sit as centred in
-// the label from top to bottom as QLabel allows: its text area never reaches past the label (it
-// takes no negative margins) and it clips the text to that area, so the text can be aligned to
-// the top, the middle or the bottom, and pushed down by a top margin.
-void centreGlyphsVertically(QLabel& label)
+// `room` from top to bottom as QLabel allows. Its text area never reaches past the label (it
+// takes no negative margins) and it clips the text to that area, so the text can only be
+// aligned to the top, the middle or the bottom of the label, and pushed down by a top margin;
+// the label may therefore reach up to `hiddenAbove` rows above the room (a neighbour in front
+// hides them) where that puts the glyphs in the room.
+void centreGlyphsVertically(QLabel& label, const QRect& room, int hiddenAbove)
 {
     const QFontMetricsF metrics(label.font());
     const QRectF glyphs = metrics.tightBoundingRect(label.text());
     const int glyphTop = qRound(glyphs.top());
     const int glyphBottom = qCeil(glyphs.bottom());
-    const int height = label.height();
     const Qt::Alignment horizontal = label.alignment() & Qt::AlignHorizontal_Mask;
+    const int wantedBaseline = room.top() + (room.height() - (glyphBottom - glyphTop)) / 2 - glyphTop;
 
     struct Placement {
+        int top;
         Qt::Alignment vertical;
         int topMargin;
     };
-    const int wantedBaseline = (height - (glyphBottom - glyphTop)) / 2 - glyphTop;
-    const int pushDown = std::max(0, wantedBaseline - qRound(metrics.ascent()));
     // Glyphs stand on a whole-pixel baseline: the rounded position of the line's top plus ascent.
     const auto baselineOf = [&](const Placement& p) {
+        label.setGeometry(label.x(), p.top, label.width(), room.bottom() + 1 - p.top);
         label.setAlignment(horizontal | p.vertical);
         label.setContentsMargins(QMargins(0, p.topMargin, 0, 0));
-        return qRound(lineBoxes(label).top() + metrics.ascent());
+        return p.top + qRound(lineBoxes(label).top() + metrics.ascent());
     };
+    // A framed label's glyphs keep off its frame.
+    const int top = room.top() + label.frameWidth();
+    const int bottom = room.bottom() - label.frameWidth();
     const auto badness = [&](int baseline) {
-        const int cut = std::max(0, -(baseline + glyphTop)) + std::max(0, baseline + glyphBottom - height);
+        const int cut = std::max(0, top - (baseline + glyphTop)) + std::max(0, baseline + glyphBottom - bottom - 1);
         return cut * 1000 + std::abs(baseline - wantedBaseline);
     };
-    Placement best{Qt::AlignVCenter, 0};
+    Placement best{room.top(), Qt::AlignVCenter, 0};
     int bestBadness = badness(baselineOf(best));
-    for (const Placement& p : {Placement{Qt::AlignTop, pushDown}, Placement{Qt::AlignBottom, 0}}) {
-        const int b = badness(baselineOf(p));
-        if (b < bestBadness) {
-            best = p;
-            bestBadness = b;
+    for (int labelTop = room.top() - hiddenAbove; labelTop <= room.top(); ++labelTop) {
+        const int pushDown = std::max(0, wantedBaseline - labelTop - label.frameWidth() - qRound(metrics.ascent()));
+        for (const Placement& p : {Placement{labelTop, Qt::AlignVCenter, 0}, Placement{labelTop, Qt::AlignTop, pushDown},
+                                   Placement{labelTop, Qt::AlignBottom, 0}}) {
+            const int b = badness(baselineOf(p));
+            if (b < bestBadness) {
+                best = p;
+                bestBadness = b;
+            }
         }
     }
     baselineOf(best);
@@ -101,20 +110,30 @@ std::pair<int, int> placeInside(int start, int length, int roomStart, int roomLe
     return {std::clamp(start, roomStart, roomStart + roomLength - length), length};
 }
 
+void fitText(QLabel& label, const QRect& room, int hiddenAbove);
+
 } // namespace
 
-void growToText(QLabel& label, const QRect& room)
+void growToText(QLabel& label, const QRect& room, const QString& sample, int hiddenAbove)
+{
+    // Measured and placed with the sample; the label then shows its own text in that place.
+    const QString text = label.text();
+    if (!sample.isEmpty())
+        label.setText(sample);
+    fitText(label, room, hiddenAbove);
+    label.setText(text);
+}
+
+namespace {
+void fitText(QLabel& label, const QRect& room, int hiddenAbove)
 {
     const QRectF area = textArea(label);
     QRectF needed = lineBoxes(label);
     // A glyph can reach past its line box (a descender below a small descent, a left bearing).
-    // A pixel more above and below leaves room for the half pixels by which glyphs move when the
-    // screen's scale factor is not 1.
     if (!label.wordWrap() && !label.text().isEmpty()) {
         const QFontMetricsF metrics(label.font());
         const double baseline = qRound(needed.top() + metrics.ascent());
-        needed = needed.united(
-            metrics.tightBoundingRect(label.text()).translated(needed.left(), baseline).adjusted(0, -1, 0, 1));
+        needed = needed.united(metrics.tightBoundingRect(label.text()).translated(needed.left(), baseline));
     }
     int left = qCeil(std::max(0.0, area.left() - needed.left()));
     int top = qCeil(std::max(0.0, area.top() - needed.top()));
@@ -134,8 +153,10 @@ void growToText(QLabel& label, const QRect& room)
     const auto [y, height] = placeInside(grown.y(), grown.height(), room.y(), room.height());
     label.setGeometry(x, y, width, height);
     if (height < grown.height() && !label.wordWrap())
-        centreGlyphsVertically(label);
+        centreGlyphsVertically(label, QRect(x, y, width, height), hiddenAbove);
 }
+
+} // namespace
 
 QFont gothicFont(double pointSize, bool bold)
 {

@@ -18,5 +18,8 @@ QFont minchoFont(double pointSize, bool bold = false);
 // that would then leave `room` (the free space the layout leaves it, clear of its neighbours and
 // the window's edges) is moved back into it; where room is smaller than the line box, the label
 // takes the room and its glyphs are centred in it, since tall line boxes (Noto CJK's) are mostly
-// empty above the glyphs.
-void growToText(QLabel& label, const QRect& room);
+// empty above the glyphs. A label whose text changes is measured with `sample`, a text with the
+// tallest and widest glyphs it will show. `hiddenAbove` rows above the room are hidden by a
+// neighbour in front of the label: the label may reach under it to place its glyphs, which
+// QLabel can only align to its top, middle or bottom.
+void growToText(QLabel& label, const QRect& room, const QString& sample = {}, int hiddenAbove = 0);

@@ -182,26 +182,31 @@ void MainWindow::buildClientArea()
     // button, which covers their last.
     lblScore_ = makeLabel(c, {QRect(152, 176, 148, 25), QStringLiteral("0"), QColor(0xC0FFFF),
                               Qt::AlignRight | Qt::AlignVCenter, minchoFont(18, true)});
-    growToText(*lblScore_, QRect(152, 177, 148, 23));
+    growToText(*lblScore_, QRect(152, 177, 148, 23), QStringLiteral("0123456789"), 1);
     lblMiss_ = makeLabel(c, {QRect(0, 176, 148, 25), QStringLiteral("0"), QColor(0xC0C0FF),
                              Qt::AlignRight | Qt::AlignVCenter, minchoFont(18, true)});
-    growToText(*lblMiss_, QRect(0, 177, 148, 23));
+    growToText(*lblMiss_, QRect(0, 177, 148, 23), QStringLiteral("0123456789"), 1);
     // The headings of the counters show between the LED bar, which covers their first row, and
     // the counters' second row.
     growToText(*makeLabel(c, {QRect(152, 168, 148, 9), QStringLiteral("SCORE"), QColor(0xFFFFFF), Qt::AlignCenter,
                               gothicFont(8.25)}),
-               QRect(152, 169, 148, 8));  // Label3
+               QRect(152, 169, 148, 8), {}, 1);  // Label3
     growToText(*makeLabel(c, {QRect(0, 168, 148, 9), QStringLiteral("MISS"), QColor(0xFFFFFF), Qt::AlignCenter,
                               gothicFont(8.25)}),
-               QRect(0, 169, 148, 8));  // Label4
+               QRect(0, 169, 148, 8), {}, 1);  // Label4
     new ShapeWidget(QRect(232, 94, 57, 39), 2, std::nullopt, c);  // Shape3: frames the typed letter
     lblType_ = makeLabel(c, {QRect(232, 106, 57, 25), QString(), QColor(0xFFC0FF), Qt::AlignCenter,
                              gothicFont(20.25, true)});
     // Within the frame of the typed letter; where a font's descenders need it, it takes the
     // letter box's top row, which no letter reaches.
-    growToText(*makeLabel(c, {QRect(232, 94, 57, 12), QStringLiteral("Your type"), QColor(0xFFFFFF), Qt::AlignCenter,
-                              defaultFont}),
-               QRect(232, 94, 57, 13));  // Label2
+    QLabel* label2 = makeLabel(c, {QRect(232, 94, 57, 12), QStringLiteral("Your type"), QColor(0xFFFFFF),
+                                   Qt::AlignCenter, defaultFont});
+    growToText(*label2, QRect(232, 94, 57, 13));
+    // The typed letter fills the frame below the heading, down to the frame's inner edge. (The
+    // heading lies in front of the letter box's top row when it takes it.)
+    const int letterTop = label2->geometry().bottom() + 1;
+    growToText(*lblType_, QRect(232, letterTop, 57, 132 - letterTop), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"),
+               letterTop - 95);
     lblKaisu_ = makeLabel(c, {QRect(8, 104, 65, 17), QStringLiteral("Let's Start"), QColor(0xFFFFC0),
                               Qt::AlignCenter, defaultFont, true});
 

@@ -66,9 +66,11 @@ QRect textArea(const QLabel& label)
     return area;
 }
 
-// The pixels `text` covers when `label` shows it, in the label's coordinates: a copy of the label,
-// larger by a wide margin on every side but with the same text area, draws it without cutting
-// anything off, at the screen's pixel ratio. Pixels under a quarter covered do not count.
+// The pixels `text` covers when `label` shows it, in the label's coordinates. QLabel clips its
+// text to its text area, so a copy of the label draws it with that area stretched on the sides
+// the alignment leaves free (both for a centred text, none across a wrapped one), which puts the
+// text exactly where the label puts it and cuts nothing off. It draws at the screen's pixel
+// ratio; pixels under a quarter covered do not count.
 QRect drawnText(const QLabel& label, const QString& text)
 {
     constexpr int pad = 60;
@@ -78,12 +80,15 @@ QRect drawnText(const QLabel& label, const QString& text)
     copy.setFont(label.font());
     copy.setAlignment(label.alignment());
     copy.setWordWrap(label.wordWrap());
-    copy.setMargin(label.margin());
-    const QRect area = textArea(label);
     copy.setIndent(0);
-    copy.setContentsMargins(area.left() - label.margin() + pad, area.top() - label.margin() + pad,
-                            label.width() - area.right() - 1 - label.margin() + pad,
-                            label.height() - area.bottom() - 1 - label.margin() + pad);
+    const Qt::Alignment a = label.alignment();
+    const bool acrossFree = !label.wordWrap();
+    const QMargins stretch(acrossFree && !(a & Qt::AlignLeft) ? pad : 0, !(a & Qt::AlignTop) ? pad : 0,
+                           acrossFree && !(a & Qt::AlignRight) ? pad : 0, !(a & Qt::AlignBottom) ? pad : 0);
+    const QRect area = textArea(label);
+    copy.setContentsMargins(QMargins(area.left(), area.top(), label.width() - area.right() - 1,
+                                     label.height() - area.bottom() - 1)
+                            + QMargins(pad, pad, pad, pad) - stretch);
     copy.resize(label.size() + QSize(2 * pad, 2 * pad));
     QPalette palette = copy.palette();
     palette.setColor(QPalette::WindowText, Qt::black);
@@ -110,9 +115,11 @@ QRect drawnText(const QLabel& label, const QString& text)
     if (right < 0)
         return {};
     // A screen pixel belongs to the layout's pixel its centre lies in. At a scale factor other
-    // than 1 glyphs stand on screen pixels while labels stand on whole layout pixels, so a glyph
-    // may move by up to half a layout pixel that no layout can take back: that much is allowed.
-    const double slack = ratio == 1.0 ? 0.0 : 0.5;
+    // than 1 labels still stand on whole layout pixels while glyphs are placed and drawn on
+    // screen pixels: the baseline moves by up to half a layout pixel, and the overshoot of round
+    // letters, which rounds away at scale 1, can add the other half. No layout in whole layout
+    // pixels can take that back, so one layout pixel is allowed there.
+    const double slack = ratio == 1.0 ? 0.0 : 1.0;
     const auto logical = [ratio, pad](int device, double towardsInside) {
         return static_cast<int>(std::floor((device + 0.5) / ratio + towardsInside)) - pad;
     };
@@ -308,6 +315,7 @@ TEST_F(WindowLayoutTest, mainWindowShowsEveryTextWhole)
                        {score, QRect(152, 168, 148, 9)},
                        {window.label(MainLabel::Miss), QRect(0, 176, 148, 25)},
                        {window.label(MainLabel::Score), QRect(152, 176, 148, 25)},
+                       {window.label(MainLabel::Type), QRect(232, 94, 57, 38)},
                        {marker, QRect(132, 129, 33, 14)},
                        {byText("Your type"), QRect(232, 94, 57, 13)}}});
 }
