@@ -72,11 +72,13 @@ void centreGlyphsVertically(QLabel& label, const QRect& room, int hiddenAbove)
         Qt::Alignment vertical;
         int topMargin;
     };
+    // (A QFrame keeps its frame's width among the contents margins.)
+    const QMargins margins = label.contentsMargins();
     // Glyphs stand on a whole-pixel baseline: the rounded position of the line's top plus ascent.
     const auto baselineOf = [&](const Placement& p) {
         label.setGeometry(label.x(), p.top, label.width(), room.bottom() + 1 - p.top);
         label.setAlignment(horizontal | p.vertical);
-        label.setContentsMargins(QMargins(0, p.topMargin, 0, 0));
+        label.setContentsMargins(margins + QMargins(0, p.topMargin, 0, 0));
         return p.top + qRound(lineBoxes(label).top() + metrics.ascent());
     };
     // A framed label's glyphs keep off its frame.
@@ -89,7 +91,10 @@ void centreGlyphsVertically(QLabel& label, const QRect& room, int hiddenAbove)
     Placement best{room.top(), Qt::AlignVCenter, 0};
     int bestBadness = badness(baselineOf(best));
     for (int labelTop = room.top() - hiddenAbove; labelTop <= room.top(); ++labelTop) {
-        const int pushDown = std::max(0, wantedBaseline - labelTop - label.frameWidth() - qRound(metrics.ascent()));
+        // A framed label draws its frame around its contents: its text is not pushed down.
+        const int pushDown = label.frameWidth() > 0
+                                 ? 0
+                                 : std::max(0, wantedBaseline - labelTop - qRound(metrics.ascent()));
         for (const Placement& p : {Placement{labelTop, Qt::AlignVCenter, 0}, Placement{labelTop, Qt::AlignTop, pushDown},
                                    Placement{labelTop, Qt::AlignBottom, 0}}) {
             const int b = badness(baselineOf(p));

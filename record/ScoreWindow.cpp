@@ -33,8 +33,10 @@ ScoreWindow::ScoreWindow(ScoreFile file, ProblemReporter reportProblem, QWidget*
                                 Qt::AlignLeft, gothicFont(12));
     lblScore_ = Look::valueLabel(this, "lblScore", QStringLiteral("0"), QRect(208, 48, 97, 21), paleYellow,
                                  Qt::AlignRight, gothicFont(12));
-    // Any name: kanji and Latin letters with descenders stay whole in the box.
-    growToText(*lblName_, lblName_->geometry(), QStringLiteral("山田太郎Quigley"));
+    // Any name (kanji, Latin letters with descenders) and any score stay whole in their boxes;
+    // where a font's lines are taller than the boxes, both grow alike above and below.
+    growToText(*lblName_, QRect(72, 40, 137, 37), QStringLiteral("山田太郎Quigley"));
+    growToText(*lblScore_, QRect(208, 40, 97, 37), QStringLiteral("0123456789"));
     // Grown to its text, the heading would run under the name box in a wider font: it then moves
     // left, but stays clear of the window's edge, and the name box gives up the rest of its
     // left part (a name has room to spare there).

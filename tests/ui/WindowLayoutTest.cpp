@@ -204,6 +204,8 @@ void expectWholeTexts(const Layout& layout)
     const QRect inside = root.rect().adjusted(2, 2, -2, -2);
     for (const QLabel* label : labels) {
         const std::string name = nameOf(label);
+        if (label->frameShape() != QFrame::NoFrame)
+            EXPECT_EQ(label->frameRect(), label->rect()) << name << "'s box is not drawn around it";
         const QRect area = inRoot(label, textArea(*label));
         for (const QRect& ink : inks[label]) {
             const QRect text = inRoot(label, ink);
