@@ -21,7 +21,8 @@ ScoreWindow::ScoreWindow(ScoreFile file, ProblemReporter reportProblem, QWidget*
     setFont(gothicFont(9));
 
     growToText(*Look::label(this, "Label1", QStringLiteral("このゲームではスコアの少ない方が高得点です。"),
-                            QRect(32, 16, 250, 12)));
+                            QRect(32, 16, 250, 12)),
+               QRect(4, 2, 304, 44));  // above the boxes
     QLabel* champion = Look::label(this, "Label2", QStringLiteral("チャンピオン"), QRect(8, 52, 62, 12));  // the layout's top is 52.5
 
     const QColor paleYellow(0xFF, 0xFF, 0xC0);
@@ -29,11 +30,22 @@ ScoreWindow::ScoreWindow(ScoreFile file, ProblemReporter reportProblem, QWidget*
                                 Qt::AlignLeft, gothicFont(12));
     lblScore_ = Look::valueLabel(this, "lblScore", QStringLiteral("0"), QRect(208, 48, 97, 21), paleYellow,
                                  Qt::AlignRight, gothicFont(12));
-    // Grown to its text, the heading would run under the name box in a wider font: it then ends
-    // where the box begins, as far as the window's edge allows.
-    growToText(*champion);
-    if (champion->geometry().right() >= lblName_->x())
-        champion->move(std::max(0, lblName_->x() - champion->width()), champion->y());
+    // Any name (kanji, Latin letters with descenders) and any score stay whole in their boxes;
+    // where a font's lines are taller than the boxes, both grow alike above and below.
+    growToText(*lblName_, QRect(72, 40, 137, 37), QStringLiteral("山田太郎Quigley"));
+    growToText(*lblScore_, QRect(208, 40, 97, 37), QStringLiteral("0123456789"));
+    // Grown to its text, the heading would run under the name box in a wider font: it then moves
+    // left, but stays clear of the window's edge, and the name box gives up the rest of its
+    // left part (a name has room to spare there).
+    constexpr int kEdgeGap = 4;
+    constexpr int kHeadingGap = 2;
+    growToText(*champion, QRect(kEdgeGap, 40, 200, 36));
+    const int overlap = champion->geometry().right() + 1 + kHeadingGap - lblName_->x();
+    if (overlap > 0) {
+        const int byMoving = std::min(overlap, champion->x() - kEdgeGap);
+        champion->move(champion->x() - byMoving, champion->y());
+        lblName_->setGeometry(lblName_->geometry().adjusted(overlap - byMoving, 0, 0, 0));
+    }
 
     cmdClose_ = new QPushButton(QStringLiteral("OK"), this);
     cmdClose_->setObjectName(QStringLiteral("cmdClose"));

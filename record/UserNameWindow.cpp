@@ -38,10 +38,12 @@ UserNameWindow::UserNameWindow(const Clock& clock, ProblemReporter reportProblem
         QStringLiteral("過去最高スコアを越し、チャンピオンになりました。あなたのお名前を入力してください。"),
         QRect(24, 8, 257, 25));
     message->setWordWrap(true);
+    // Above the name box; a font with taller lines gets the room up to it.
+    growToText(*message, QRect(4, 2, 290, 52));
 
     QLabel* nameHeading = Look::label(this, "Label1", QStringLiteral("あなたのお名前"), QRect(8, 62, 87, 13));
     nameHeading->setFont(gothicFont(9.75));
-    growToText(*nameHeading);
+    growToText(*nameHeading, QRect(4, 56, 98, 32));  // left of the name box
 
     txtName_ = new QLineEdit(this);
     txtName_->setObjectName(QStringLiteral("txtName"));
@@ -52,7 +54,7 @@ UserNameWindow::UserNameWindow(const Clock& clock, ProblemReporter reportProblem
 
     QLabel* scoreHeading = Look::label(this, "Label3", QStringLiteral("あなたのスコア"), QRect(8, 93, 83, 13));
     scoreHeading->setFont(gothicFont(9.75));
-    growToText(*scoreHeading);
+    growToText(*scoreHeading, QRect(4, 88, 98, 44));  // left of the score box, above OK
 
     lblScore_ = Look::valueLabel(this, "lblScore", QString(), QRect(104, 88, 185, 22),
                                  palette().color(QPalette::HighlightedText), Qt::AlignLeft, gothicFont(11.25, true));

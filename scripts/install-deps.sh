@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev timgm6mb-soundfont
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-urw-base35
-  fonts-vlgothic
+  fonts-vlgothic fonts-noto-cjk
   libgtest-dev
   xdg-utils
   xvfb xauth xdotool xclip x11-apps x11-utils imagemagick

@@ -11,6 +11,15 @@ class QLabel;
 QFont gothicFont(double pointSize, bool bold = false);
 QFont minchoFont(double pointSize, bool bold = false);
 
-// A label the layout sizes to its text: it keeps the layout's rectangle, grown where its text
-// needs more room in the font actually used, so no font cuts the text off.
-void growToText(QLabel& label);
+// The one rule for a label whose text may not fit the layout's rectangle in the font actually
+// used. Where the whole line box (advance wide, ascent plus descent high per line, wrapped where
+// the label wraps) fits, the label keeps the layout's rectangle. Otherwise the label grows on the
+// sides its alignment leaves the text room on, so the text stays where the layout put it. A label
+// that would then leave `room` (the free space the layout leaves it, clear of its neighbours and
+// the window's edges) is moved back into it; where room is smaller than the line box, the label
+// takes the room and its glyphs are centred in it, since tall line boxes (Noto CJK's) are mostly
+// empty above the glyphs. A label whose text changes is measured with `sample`, a text with the
+// tallest and widest glyphs it will show. `hiddenAbove` rows above the room are hidden by a
+// neighbour in front of the label: the label may reach under it to place its glyphs, which
+// QLabel can only align to its top, middle or bottom.
+void growToText(QLabel& label, const QRect& room, const QString& sample = {}, int hiddenAbove = 0);

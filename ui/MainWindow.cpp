@@ -9,12 +9,16 @@
 #include "ui/WindowPlacement.h"
 
 #include <QCloseEvent>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QtMath>
+
+#include <algorithm>
 
 namespace {
 
@@ -109,25 +113,50 @@ void MainWindow::buildClientArea()
     QWidget* c = client_;
     const QFont defaultFont = gothicFont(9);
 
+    // The stop marker's lower tab shows "？？？" between the reel frame's outline (down to row 131)
+    // and its own 3-pixel border. Where the font's question marks are taller than the layout's
+    // 8 free rows, the tab grows towards the LED bar; its border may then reach under the bar.
+    const QString markerText = QStringLiteral("？？？");
+    const QFont markerFont = gothicFont(8.25, true);
+    const int markerTextHeight = qCeil(QFontMetricsF(markerFont).tightBoundingRect(markerText).height());
+    const int markerHeight = std::clamp(41 + markerTextHeight, 49, 51);
+    const QRect markerInside(133, 132, 31, markerHeight - 41);
+
     // Back to front, so that later widgets cover earlier ones where they overlap.
-    new ShapeWidget(QRect(132, 92, 33, 49), 3, QColor(0xFFFFC0), c);  // Shape1: the stop marker
-    new ShapeWidget(QRect(80, 96, 137, 33), 5, std::nullopt, c);      // Shape2: the reel frame
-    QLabel* label1 = makeLabel(c, {QRect(132, 130, 36, 11), QStringLiteral("？？？"), std::nullopt,
-                                   Qt::AlignHCenter | Qt::AlignTop, gothicFont(8.25, true), false, QColor(0x0000FF)});
-    growToText(*label1);
+    new ShapeWidget(QRect(132, 92, 33, markerHeight), 3, QColor(0xFFFFC0), c);  // Shape1: the stop marker
+    new ShapeWidget(QRect(80, 96, 137, 33), 5, std::nullopt, c);                // Shape2: the reel frame
+    QLabel* label1 = makeLabel(c, {QRect(132, 130, 36, 11), markerText, std::nullopt, Qt::AlignHCenter | Qt::AlignTop,
+                                   markerFont, false, QColor(0x0000FF)});
+    growToText(*label1, markerInside);
+    // The counters show between their headings, which cover their first row, and the start
+    // button, which covers their last.
     lblScore_ = makeLabel(c, {QRect(152, 176, 148, 25), QStringLiteral("0"), QColor(0xC0FFFF),
                               Qt::AlignRight | Qt::AlignVCenter, minchoFont(18, true)});
+    growToText(*lblScore_, QRect(152, 177, 148, 23), QStringLiteral("0123456789"), 1);
     lblMiss_ = makeLabel(c, {QRect(0, 176, 148, 25), QStringLiteral("0"), QColor(0xC0C0FF),
                              Qt::AlignRight | Qt::AlignVCenter, minchoFont(18, true)});
-    makeLabel(c, {QRect(152, 168, 148, 9), QStringLiteral("SCORE"), QColor(0xFFFFFF), Qt::AlignCenter,
-                  gothicFont(8.25)});  // Label3
-    makeLabel(c, {QRect(0, 168, 148, 9), QStringLiteral("MISS"), QColor(0xFFFFFF), Qt::AlignCenter,
-                  gothicFont(8.25)});  // Label4
+    growToText(*lblMiss_, QRect(0, 177, 148, 23), QStringLiteral("0123456789"), 1);
+    // The headings of the counters show between the LED bar, which covers their first row, and
+    // the counters' second row.
+    growToText(*makeLabel(c, {QRect(152, 168, 148, 9), QStringLiteral("SCORE"), QColor(0xFFFFFF), Qt::AlignCenter,
+                              gothicFont(8.25)}),
+               QRect(152, 169, 148, 8), {}, 1);  // Label3
+    growToText(*makeLabel(c, {QRect(0, 168, 148, 9), QStringLiteral("MISS"), QColor(0xFFFFFF), Qt::AlignCenter,
+                              gothicFont(8.25)}),
+               QRect(0, 169, 148, 8), {}, 1);  // Label4
     new ShapeWidget(QRect(232, 94, 57, 39), 2, std::nullopt, c);  // Shape3: frames the typed letter
     lblType_ = makeLabel(c, {QRect(232, 106, 57, 25), QString(), QColor(0xFFC0FF), Qt::AlignCenter,
                              gothicFont(20.25, true)});
-    growToText(*makeLabel(c, {QRect(232, 94, 57, 12), QStringLiteral("Your type"), QColor(0xFFFFFF), Qt::AlignCenter,
-                              defaultFont}));  // Label2
+    // Within the frame of the typed letter; where a font's descenders need it, it takes the
+    // letter box's top row, which no letter reaches.
+    QLabel* label2 = makeLabel(c, {QRect(232, 94, 57, 12), QStringLiteral("Your type"), QColor(0xFFFFFF),
+                                   Qt::AlignCenter, defaultFont});
+    growToText(*label2, QRect(232, 94, 57, 13));
+    // The typed letter fills the frame below the heading, down to the frame's inner edge. (The
+    // heading lies in front of the letter box's top row when it takes it.)
+    const int letterTop = label2->geometry().bottom() + 1;
+    growToText(*lblType_, QRect(232, letterTop, 57, 132 - letterTop), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"),
+               letterTop - 95);
     lblKaisu_ = makeLabel(c, {QRect(8, 104, 65, 17), QStringLiteral("Let's Start"), QColor(0xFFFFC0),
                               Qt::AlignCenter, defaultFont, true});
 

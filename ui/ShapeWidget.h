@@ -13,6 +13,7 @@ public:
     ShapeWidget(const QRect& rectangle, int outlineWidth, std::optional<QColor> fill, QWidget* parent);
 
     QRect rectangle() const { return rectangle_; }
+    int outlineWidth() const { return outlineWidth_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -19,6 +19,8 @@ constexpr QSize kClientSize(258, 205);
 // coordinates and shifted by this much.
 constexpr QPoint kFrameOrigin(0, -5);
 
+QRect inFrame(const QRect& client) { return client.translated(-kFrameOrigin); }
+
 void setTextColour(QWidget* widget, QColor colour)
 {
     QPalette palette = widget->palette();
@@ -56,20 +58,32 @@ VersionWindow::VersionWindow(Shell& shell, QWidget* parent)
     frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
     frame->setGeometry(QRect(kFrameOrigin, QSize(257, 209)));
 
-    // Created back to front: a later sibling lies in front of an earlier one.
-    addLabel(frame, "lblReserved", QString::fromUtf8(MakerInfo::kRightsReserved), 78, 107);
-    addLabel(frame, "lblProduced", QString::fromUtf8(MakerInfo::kProducedBy), 78, 91);
-    addLabel(frame, "lblVersion", QStringLiteral("Version ") + QString::fromUtf8(ProgramInfo::kVersion), 94, 59);
+    // Created back to front: a later sibling lies in front of an earlier one. Each label starts
+    // at the layout's size and grows to its text within a band of its own, so that a font with
+    // tall lines (Noto CJK) cannot push the name's opaque shadow over the version line.
+    QLabel* reserved = addLabel(frame, "lblReserved", QString::fromUtf8(MakerInfo::kRightsReserved), 78, 107);
+    reserved->resize(102, 12);
+    growToText(*reserved, inFrame(QRect(4, 106, 250, 32)));
+    QLabel* produced = addLabel(frame, "lblProduced", QString::fromUtf8(MakerInfo::kProducedBy), 78, 91);
+    produced->resize(102, 12);
+    growToText(*produced, inFrame(QRect(4, 77, 250, 29)));
+    QLabel* version = addLabel(frame, "lblVersion", QStringLiteral("Version ") + QString::fromUtf8(ProgramInfo::kVersion), 94, 59);
+    version->resize(65, 12);
+    growToText(*version, inFrame(QRect(4, 58, 250, 19)));
 
     QLabel* back = addLabel(frame, "lblTitleBack", QStringLiteral("Zumikko"), 34, 19);
     back->setFont(gothicFont(27.75, true));
-    back->adjustSize();
+    back->resize(191, 37);
+    growToText(*back, inFrame(QRect(4, 3, 250, 55)));
     setTextColour(back, QColor(0x00C0C0));
     back->setAutoFillBackground(true);
 
+    // The name itself, 2 pixels above and left of its shadow, wherever the shadow went.
     QLabel* front = addLabel(frame, "lblTitleFront", QStringLiteral("Zumikko"), 32, 17);
-    front->setFont(gothicFont(27.75, true));
-    front->adjustSize();
+    front->setFont(back->font());
+    front->setAlignment(back->alignment());
+    front->setContentsMargins(back->contentsMargins());
+    front->setGeometry(back->geometry().translated(-2, -2));
     setTextColour(front, QColor(0x0000FF));
 
     // An invisible area over all the labels: a click on any of them lands here.

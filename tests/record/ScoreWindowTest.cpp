@@ -41,11 +41,17 @@ TEST_F(ScoreWindowTest, placesEveryControlAsTheLayoutTableSays)
     expectLayout(*window, {
         {"Label1", {32, 16, 250, 12}, 9, false, "このゲームではスコアの少ない方が高得点です。", true},
         {"Label2", {8, 52, 62, 12}, 9, false, "チャンピオン", true},
-        {"lblName", {72, 48, 137, 21}, 12, false, "-"},
         {"lblScore", {208, 48, 97, 21}, 12, false, "0"},
         {"cmdClose", {112, 96, 89, 25}, 9, false, ""},
     });
     expectHeadingsClear(*window, {{"Label2", "lblName"}});
+    // The name box stands where the layout puts it, but gives a heading wider than its place in
+    // the font used (VL Gothic's, Noto's) the part of its left end the heading needs.
+    const QRect name = window->lblName()->geometry();
+    EXPECT_EQ(QRect(QPoint(72, name.top()), name.bottomRight()), QRect(72, 48, 137, 21));
+    EXPECT_LE(name.left(), window->findChild<QLabel*>("Label2")->geometry().right() + 3);
+    EXPECT_DOUBLE_EQ(window->lblName()->font().pointSizeF(), 12);
+    EXPECT_EQ(window->lblName()->text(), "-");
     EXPECT_EQ(window->cmdClose()->text(), "OK");
     EXPECT_TRUE(window->cmdClose()->isDefault());
 

@@ -34,7 +34,7 @@ TEST_F(UserNameWindowTest, placesEveryControlAsTheLayoutTableSays)
     expectFixedToolWindowWithOnlyACloseBox(*window, QSize(298, 171));
     expectLayout(*window, {
         {"lblMessage", {24, 8, 257, 25}, 9, false,
-         "過去最高スコアを越し、チャンピオンになりました。あなたのお名前を入力してください。"},
+         "過去最高スコアを越し、チャンピオンになりました。あなたのお名前を入力してください。", true},
         {"Label1", {8, 62, 87, 13}, 9.75, false, "あなたのお名前", true},
         {"txtName", {104, 56, 185, 22}, 11.25, false, ""},
         {"Label3", {8, 93, 83, 13}, 9.75, false, "あなたのスコア", true},

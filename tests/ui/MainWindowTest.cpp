@@ -118,19 +118,16 @@ TEST_F(MainWindowFixture, controlsStandWhereTheLayoutPutsThem)
         {window->startButton(), {0, 200, 300, 28}},
         {window->ledBar(), {0, 144, 300, 25}},
         {window->label(MainLabel::Kaisu), {8, 104, 65, 17}},
-        {window->label(MainLabel::Type), {232, 106, 57, 25}},
-        {window->label(MainLabel::Miss), {0, 176, 148, 25}},
-        {window->label(MainLabel::Score), {152, 176, 148, 25}},
-        {labelWithText("MISS"), {0, 168, 148, 9}},
-        {labelWithText("SCORE"), {152, 168, 148, 9}},
+        // The typed letter, the counters and their headings are placed for the font used, in
+        // the rows their neighbours leave visible: WindowLayoutTest checks them with each font.
     };
     for (const Case& c : cases) {
         ASSERT_NE(c.widget, nullptr);
         EXPECT_EQ(c.widget->geometry(), c.geometry) << c.widget->metaObject()->className();
     }
-    // Sized to their text: each keeps its place and shows its whole text.
-    for (const auto& [text, layout] : {std::pair{QStringLiteral("？？？"), QRect(132, 130, 36, 11)},
-                                       std::pair{QStringLiteral("Your type"), QRect(232, 94, 57, 12)}}) {
+    // Sized to its text: it keeps its place and shows its whole text. (The stop marker's text is
+    // placed in the marker's tab; WindowLayoutTest checks it.)
+    for (const auto& [text, layout] : {std::pair{QStringLiteral("Your type"), QRect(232, 94, 57, 12)}}) {
         const QLabel* label = labelWithText(text);
         ASSERT_NE(label, nullptr) << text.toStdString();
         EXPECT_EQ(label->pos(), layout.topLeft()) << text.toStdString();
