@@ -6,6 +6,7 @@
 #include "ui/ShapeWidget.h"
 #include "ui/VersionWindow.h"
 
+#include "fakes/RecordingShell.h"
 #include "platform/SteadyClock.h"
 #include "platform/SurfaceWidget.h"
 #include "record/ScoreWindow.h"
