@@ -9,7 +9,7 @@ Game::Game(GameView& view, SoundCues& sounds, const Clock& clock, RandomSource& 
       reel_(state_, surfaces.picMain, surfaces.picABC, surfaces.picMask, random, view),
       loader_(state_, scoreFile, view),
       end_(state_, view, sounds, loader_),
-      judge_(state_, view, sounds, end_)
+      judge_(state_, view, sounds, end_, tally_)
 {
 }
 
@@ -32,6 +32,7 @@ void Game::start()
     state_.bolEnd = false;
     state_.bolStop = false;
     state_.bolKeyOK = true;
+    tally_.start();
 }
 
 void Game::KeyClick(int keyCode, std::int64_t pressedAtUs)

@@ -9,6 +9,7 @@
 #include "platform/SurfaceWidget.h"
 #include "platform/TransientParent.h"
 #include "record/RecordWindows.h"
+#include "results/ResultsFeature.h"
 #include "platform/Fonts.h"
 #include "ui/KeyRouter.h"
 #include "ui/ReelDriver.h"
@@ -96,6 +97,7 @@ MainWindow::MainWindow(Devices devices, const Clock& clock, RandomSource& random
       sounds_(devices.mciStart, devices.mciKaiten, devices.mciBGM, devices.mciGoal),
       scoreFile_(recordPath),
       recordWindows_(std::make_unique<RecordWindows>(scoreFile_.path(), this)),
+      results_(std::make_unique<ResultsFeature>(scoreFile_.path(), *this)),
       picABC_(loadArtwork(QStringLiteral("abc.png"), 957, 32)),
       picMask_(loadArtwork(QStringLiteral("mask.png"), 957, 32)),
       picLEDFront_(loadArtwork(QStringLiteral("led_front.png"), 8, 25)),
@@ -115,6 +117,7 @@ MainWindow::MainWindow(Devices devices, const Clock& clock, RandomSource& random
 
     game_ = std::make_unique<Game>(static_cast<GameView&>(*this), sounds_, clock, random, scoreFile_,
                                    Game::Surfaces{picMain_->surface(), picABC_, picMask_});
+    game_->recordInto(results_.get());
 
     presenter_ = X11ScreenPresenter::createFor(*picMain_, eventTimes_);
     if (!presenter_)
@@ -225,6 +228,8 @@ void MainWindow::buildMenu()
     connect(mnuEnd_, &QAction::triggered, this, &QWidget::close);
     connect(mnuScore_, &QAction::triggered, this, [this] { recordWindows_->showScore(); });
     connect(mnuVersion_, &QAction::triggered, this, &MainWindow::showVersion);
+    mnuStats_ = bar->addAction(QStringLiteral("成績"));
+    connect(mnuStats_, &QAction::triggered, results_.get(), &ResultsFeature::showWindow);
 }
 
 void MainWindow::startUp()

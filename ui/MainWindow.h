@@ -28,6 +28,7 @@ class QLabel;
 class QPushButton;
 class RecordWindows;
 class ReelDriver;
+class ResultsFeature;
 class SurfaceWidget;
 
 // `frmMain`: the game's one permanent window. It builds the controls and wires the game to
@@ -71,6 +72,8 @@ public:
     QAction* quitAction() const { return mnuEnd_; }
     QAction* scoreAction() const { return mnuScore_; }
     QAction* versionAction() const { return mnuVersion_; }
+    QAction* statsAction() const { return mnuStats_; }
+    ResultsFeature& results() const { return *results_; }
     bool reelTimerActive() const { return reelTimer_.isActive(); }
 
 protected:
@@ -100,6 +103,7 @@ private:
     SoundCues sounds_;
     ScoreFile scoreFile_;
     std::unique_ptr<RecordWindows> recordWindows_;
+    std::unique_ptr<ResultsFeature> results_;
 
     Surface picABC_;
     Surface picMask_;
@@ -119,6 +123,7 @@ private:
     QAction* mnuEnd_ = nullptr;
     QAction* mnuScore_ = nullptr;
     QAction* mnuVersion_ = nullptr;
+    QAction* mnuStats_ = nullptr;
 
     std::unique_ptr<Game> game_;
     LedMarquee led_;
