@@ -26,11 +26,13 @@ void HistoryChart::paintEvent(QPaintEvent*)
         return;
     painter.setRenderHint(QPainter::Antialiasing);
     const QFontMetrics metrics(font());
-    const int axisWidth = metrics.horizontalAdvance(QStringLiteral("000000")) + 6;
-    const QRect plot = rect().adjusted(axisWidth, metrics.height(), -10, -metrics.height() - 4);
     const auto [low, high] = std::minmax_element(scores_.begin(), scores_.end());
     const double top = *high <= *low ? *low + 1 : *high;
     const double bottom = std::min(*low, 0.0);
+    const int axisWidth = std::max(metrics.horizontalAdvance(QString::number(top, 'f', 0)),
+                                   metrics.horizontalAdvance(QString::number(bottom, 'f', 0)))
+                          + 8;
+    const QRect plot = rect().adjusted(axisWidth, metrics.height(), -10, -metrics.height() - 4);
     const std::size_t count = scores_.size();
     const auto pointAt = [&](std::size_t i, double value) {
         const double x = count == 1 ? plot.center().x()

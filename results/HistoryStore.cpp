@@ -156,6 +156,14 @@ void HistoryStore::open(const std::string& nowStamp)
             // In WAL mode NORMAL keeps every committed game through a killed process; only a
             // power cut may lose the last few.
             database->exec("PRAGMA synchronous = NORMAL");
+            database->exec("PRAGMA wal_autocheckpoint = 0");
+            sqlite3_wal_hook(
+                database->getHandle(),
+                [](void* pages, sqlite3*, const char*, int count) {
+                    *static_cast<int*>(pages) = count;
+                    return SQLITE_OK;
+                },
+                &journalPages_);
             if (version < kSchemaVersion) {
                 SQLite::Transaction transaction(*database, SQLite::TransactionBehavior::IMMEDIATE);
                 database->exec(kSchema);
@@ -211,6 +219,18 @@ std::optional<std::string> HistoryStore::record(const FinishedGame& game)
     } catch (const SQLite::Exception& error) {
         return "このゲームの成績を " + path_ + " に保存できませんでした（" + withoutTrailingStop(error.what())
                + "）。この実行の間だけ成績の画面に残ります。";
+    }
+}
+
+void HistoryStore::checkpoint() const
+{
+    if (!database_)
+        return;
+    try {
+        auto database = openConnection(SQLite::OPEN_READWRITE);
+        database->exec("PRAGMA wal_checkpoint(PASSIVE)");
+    } catch (const SQLite::Exception&) {
+        // The next one will try again; until then the journal only grows.
     }
 }
 

@@ -37,6 +37,13 @@ public:
     // Writes the game and its stops in one transaction. nullopt when committed, else why not.
     std::optional<std::string> record(const FinishedGame& game);
 
+    // Moving the journal into the database syncs the disk and can take tens of milliseconds, so
+    // record() never does it: once the journal has grown past kCheckpointPages, the owner runs
+    // checkpoint() where it waits on no one (it uses a connection of its own).
+    static constexpr int kCheckpointPages = 1000;
+    bool wantsCheckpoint() const { return journalPages_ >= kCheckpointPages; }
+    void checkpoint() const;
+
     // Reads on a connection of its own, so that it may run on another thread than record().
     // Empty when the store is not usable.
     HistorySummary loadSummary() const;
@@ -49,4 +56,5 @@ private:
     std::string path_;
     std::string problem_;
     std::unique_ptr<SQLite::Database> database_;
+    int journalPages_ = 0;
 };

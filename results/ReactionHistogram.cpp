@@ -26,7 +26,8 @@ void ReactionHistogram::paintEvent(QPaintEvent*)
     if (histogram_.counts.empty())
         return;
     const QFontMetrics metrics(font());
-    const QRect plot = rect().adjusted(10, metrics.height() + 4, -10, -metrics.height() - 6);
+    // The three marks' names on rows of their own, so that close marks stay readable.
+    const QRect plot = rect().adjusted(10, 3 * metrics.height() + 4, -10, -metrics.height() - 6);
     const int tallest = std::max(1, *std::max_element(histogram_.counts.begin(), histogram_.counts.end()));
     const double bins = static_cast<double>(histogram_.counts.size());
     const double binWidth = static_cast<double>(plot.width()) / bins;
@@ -55,10 +56,11 @@ void ReactionHistogram::paintEvent(QPaintEvent*)
     } marks[] = {{tenthMs_, QStringLiteral("10%"), QColor(0x20, 0x90, 0x40)},
                  {medianMs_, QStringLiteral("中央値"), QColor(0xc0, 0x20, 0x20)},
                  {ninetiethMs_, QStringLiteral("90%"), QColor(0xe0, 0x80, 0x10)}};
-    for (const auto& mark : marks) {
+    for (int row = 0; row < 3; ++row) {
+        const auto& mark = marks[row];
         const double x = std::clamp(xOf(mark.ms), static_cast<double>(plot.left()), static_cast<double>(plot.right()));
         painter.setPen(QPen(mark.colour, 2, Qt::DashLine));
-        painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
-        painter.drawText(QRectF(x - 40, 0, 80, metrics.height()), Qt::AlignCenter, mark.name);
+        painter.drawLine(QPointF(x, (row + 1) * metrics.height()), QPointF(x, plot.bottom()));
+        painter.drawText(QRectF(x - 40, row * metrics.height(), 80, metrics.height()), Qt::AlignCenter, mark.name);
     }
 }

@@ -43,6 +43,8 @@ ResultsFeature::~ResultsFeature()
 {
     if (loader_.joinable())
         loader_.join();
+    if (checkpointer_.joinable())
+        checkpointer_.join();
     delete window_;
 }
 
@@ -67,7 +69,17 @@ void ResultsFeature::recordFinishedGame(const FinishedGame& game)
     if (!store_->usable()) {
         // Its reason was told at start-up.
         unsaved_.push_back(std::move(stamped));
-    } else if (const auto fault = store_->record(stamped)) {
+    } else if (const auto fault = store_->record(stamped); !fault) {
+        if (store_->wantsCheckpoint() && !checkpointing_) {
+            if (checkpointer_.joinable())
+                checkpointer_.join();  // the last one, long finished
+            checkpointing_ = true;
+            checkpointer_ = std::thread([this] {
+                store_->checkpoint();
+                checkpointing_ = false;
+            });
+        }
+    } else {
         unsaved_.push_back(std::move(stamped));
         if (!writeFaultReported_) {
             writeFaultReported_ = true;
@@ -88,11 +100,12 @@ void ResultsFeature::showWindow()
         return;
     }
     window_ = new StatsWindow;
+    // The reading starts before the window is laid out and shown, beside that work.
+    reload();
     window_->setAttribute(Qt::WA_DeleteOnClose);
     setTransientParent(*window_, owner_.window());
     connect(window_, &StatsWindow::exportRequested, this, &ResultsFeature::exportCsv);
     window_->show();
-    reload();
 }
 
 void ResultsFeature::reload()

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -57,6 +58,8 @@ private:
     bool writeFaultReported_ = false;
     QPointer<StatsWindow> window_;
     std::thread loader_;
+    std::thread checkpointer_;
+    std::atomic<bool> checkpointing_ = false;
     bool loading_ = false;
     bool loadAgain_ = false;
 };
