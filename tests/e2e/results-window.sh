@@ -42,8 +42,7 @@ stored="$(sqlite3 "$history" 'SELECT group_concat(score, " ") FROM (SELECT score
 
 # The menu bar's fourth command, after バージョン情報.
 e2e_focus "$e2e_main"
-eval "$(xdotool getwindowgeometry --shell "$e2e_main")"
-xdotool mousemove --window "$e2e_main" 260 10 click 1
+xdotool mousemove --window "$e2e_main" 248 8 click 1
 stats="$(e2e_wait_window '^成績$' 10)" || e2e_fail "the results window did not open"
 sleep 1
 [ -n "$shots" ] && e2e_screenshot "$shots/results.png"
