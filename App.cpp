@@ -8,6 +8,7 @@
 #include "platform/TransientParent.h"
 #include "record/ProblemBox.h"
 #include "record/RecordWindows.h"
+#include "results/ResultsFeature.h"
 #include "ui/GameViewDecoration.h"
 #include "ui/KeyRouter.h"
 #include "ui/PlainMessageBox.h"
@@ -32,10 +33,12 @@ App::App(Devices devices, const Clock& clock, RandomSource& random, Shell& shell
       sounds_(devices.mciStart, devices.mciKaiten, devices.mciBGM, devices.mciGoal),
       scoreFile_(recordPath),
       recordWindows_(std::make_unique<RecordWindows>(scoreFile_.path(), clock, &window_)),
+      results_(std::make_unique<ResultsFeature>(scoreFile_.path(), window_)),
       decoratedView_(decorateGameView(*this)),
       game_(gameView(), sounds_, clock, random, scoreFile_,
             Game::Surfaces{window_.reelWindow()->surface(), window_.letterStrip(), window_.letterMask()})
 {
+    game_.recordInto(results_.get());
     presenter_ = createScreenPresenter(*window_.reelWindow(), eventTimes_, clock);
     modalWatcher_ = std::make_unique<ModalWatcher>([this] {
         if (reelDriver_)
@@ -60,6 +63,7 @@ void App::connectCommands()
     QObject::connect(window_.startButton(), &QPushButton::clicked, &window_, [this] { startGame(); });
     QObject::connect(window_.scoreAction(), &QAction::triggered, &window_, [this] { recordWindows_->showScore(); });
     QObject::connect(window_.versionAction(), &QAction::triggered, &window_, [this] { showVersion(); });
+    QObject::connect(window_.statsAction(), &QAction::triggered, results_.get(), &ResultsFeature::showWindow);
     window_.setCloseRequestHandler([this] { return mayClose(); });
 }
 

@@ -20,6 +20,7 @@
 class KeyRouter;
 class ModalWatcher;
 class RecordWindows;
+class ResultsFeature;
 class ReelDriver;
 class TerminationSignals;
 
@@ -58,6 +59,7 @@ public:
     MainWindow& window() { return window_; }
     const Game& game() const { return game_; }
     RecordWindows& recordWindows() const { return *recordWindows_; }
+    ResultsFeature& results() const { return *results_; }
     bool reelTimerActive() const { return reelTimer_.isActive(); }
 
 private:
@@ -84,6 +86,7 @@ private:
     ScoreFile scoreFile_;
     MainWindow window_;
     std::unique_ptr<RecordWindows> recordWindows_;
+    std::unique_ptr<ResultsFeature> results_;
     std::unique_ptr<GameView> decoratedView_;
     Game game_;
     DeadlineTimer reelTimer_;

@@ -17,7 +17,7 @@ Game::Game(GameView& view, SoundCues& sounds, const Clock& clock, RandomSource& 
       reel_(state_, surfaces.picMain, surfaces.picABC, surfaces.picMask, random, view),
       loader_(state_, record, view),
       end_(state_, view, sounds, loader_),
-      judge_(state_, view, sounds, end_)
+      judge_(state_, view, sounds, end_, tally_)
 {
 }
 
@@ -39,6 +39,7 @@ void Game::start()
     state_.bolEnd = false;
     state_.bolStop = false;
     state_.bolKeyOK = true;
+    tally_.start();
 }
 
 void Game::KeyClick(int keyCode, std::int64_t pressedAtUs)

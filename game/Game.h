@@ -2,6 +2,7 @@
 
 #include "game/EndOfGame.h"
 #include "game/GameState.h"
+#include "game/GameTally.h"
 #include "game/KeyJudge.h"
 #include "game/Reel.h"
 #include "game/ScoreLoader.h"
@@ -30,6 +31,8 @@ public:
     // Start-up after the window is shown: opens the sound devices on the files in
     // `dataDirectory` and reads the record.
     void startUp(const std::string& dataDirectory);
+    // Every game played to its tenth right key goes to `history` from now on; nullptr: nowhere.
+    void recordInto(GameHistory* history) { tally_.recordInto(history); }
     // The start button: a fresh game, the reel going on from where it stands.
     void start();
     // A key that went down at `pressedAtUs` on the game's clock.
@@ -53,5 +56,6 @@ private:
     Reel reel_;
     ScoreLoader loader_;
     EndOfGame end_;
+    GameTally tally_;
     KeyJudge judge_;
 };

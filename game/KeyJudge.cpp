@@ -3,6 +3,7 @@
 #include "game/CounterText.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -10,8 +11,8 @@ constexpr double kMissPenaltyMs = 500;
 
 } // namespace
 
-KeyJudge::KeyJudge(GameState& state, GameView& view, SoundCues& sounds, EndOfGame& end)
-    : state_(state), view_(view), sounds_(sounds), end_(end)
+KeyJudge::KeyJudge(GameState& state, GameView& view, SoundCues& sounds, EndOfGame& end, GameTally& tally)
+    : state_(state), view_(view), sounds_(sounds), end_(end), tally_(tally)
 {
 }
 
@@ -43,14 +44,20 @@ void KeyJudge::KeyClick(int keyCode, std::int64_t pressedAtUs)
     if (!right) {
         view_.setCaption(MainLabel::Miss, addToCounter(view_.caption(MainLabel::Miss), 1));
         view_.setCaption(MainLabel::Score, addToCounter(view_.caption(MainLabel::Score), kMissPenaltyMs));
+        tally_.wrongKey(count);
     } else if (count == GameState::kStopsPerGame) {
         state_.bolEnd = true;
         state_.bolKeyOK = false;
+        // The history has the game before the end-of-game windows open.
+        tally_.rightKey(count, letter.front(), pressedAtUs - stopAtUs);
+        tally_.finish(std::llround(counterValue(view_.caption(MainLabel::Score))),
+                      static_cast<int>(counterValue(view_.caption(MainLabel::Miss))));
         end_.EndGame();
     } else {
         // Only a key pressed while this stop was on screen lets the reel run on.
         if (!beforeThisStop)
             state_.bolStop = false;
+        tally_.rightKey(count, letter.front(), pressedAtUs - stopAtUs);
         state_.lngEnd = pressedAtUs;
         // Key times come from the window system and the stop's from the display server; should
         // the two ever disagree on their order, no time is taken back from the score.

@@ -2,6 +2,7 @@
 
 #include "game/EndOfGame.h"
 #include "game/GameState.h"
+#include "game/GameTally.h"
 #include "game/GameView.h"
 #include "sound/SoundCues.h"
 
@@ -11,7 +12,7 @@
 // Judges every key press of the main window against the letter the reel stopped on.
 class KeyJudge {
 public:
-    KeyJudge(GameState& state, GameView& view, SoundCues& sounds, EndOfGame& end);
+    KeyJudge(GameState& state, GameView& view, SoundCues& sounds, EndOfGame& end, GameTally& tally);
 
     // `pressedAtUs` is the moment the key went down, on the game's clock.
     void KeyClick(int keyCode, std::int64_t pressedAtUs);
@@ -24,4 +25,5 @@ private:
     GameView& view_;
     SoundCues& sounds_;
     EndOfGame& end_;
+    GameTally& tally_;
 };

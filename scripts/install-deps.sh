@@ -11,6 +11,7 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-urw-base35
   fonts-vlgothic fonts-noto-cjk
   libgtest-dev
+  libsqlitecpp-dev libsqlite3-dev sqlite3
   xdg-utils
   xvfb xauth xdotool xclip x11-apps x11-utils imagemagick
   libx11-dev libxtst-dev libxdamage-dev libxext-dev libxfixes-dev stress-ng

@@ -201,6 +201,7 @@ void MainWindow::buildMenu()
     mnuScore_ = bar->addAction(QStringLiteral("スコアランキング"));
     mnuVersion_ = bar->addAction(QStringLiteral("バージョン情報"));
     connect(mnuEnd_, &QAction::triggered, this, &QWidget::close);
+    mnuStats_ = bar->addAction(QStringLiteral("成績"));
 }
 
 void MainWindow::setCloseRequestHandler(std::function<bool()> mayClose)

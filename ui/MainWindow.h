@@ -45,6 +45,7 @@ public:
     // The reel's letter strip and the mask that cuts the letters out of it.
     const Surface& letterStrip() const { return picABC_; }
     const Surface& letterMask() const { return picMask_; }
+    QAction* statsAction() const { return mnuStats_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -73,6 +74,7 @@ private:
     QAction* mnuEnd_ = nullptr;
     QAction* mnuScore_ = nullptr;
     QAction* mnuVersion_ = nullptr;
+    QAction* mnuStats_ = nullptr;
 
     LedMarquee led_;
     TitleBlink title_;

@@ -12,6 +12,8 @@
 #include "record/RecordWindows.h"
 #include "record/ScoreWindow.h"
 #include "record/UserNameWindow.h"
+#include "results/ResultsFeature.h"
+#include "results/StatsWindow.h"
 #include "tests/record/RecordWindowTestSupport.h"
 
 #include <QApplication>
@@ -139,10 +141,11 @@ TEST_F(MainWindowFixture, controlsStandWhereTheLayoutPutsThem)
     EXPECT_EQ(window->startButton()->text(), "Start (Enter)");
 
     const QList<QAction*> menu = window->menuBar()->actions();
-    ASSERT_EQ(menu.size(), 3);
+    ASSERT_EQ(menu.size(), 4);
     EXPECT_EQ(menu[0]->text(), "終了");
     EXPECT_EQ(menu[1]->text(), "スコアランキング");
     EXPECT_EQ(menu[2]->text(), "バージョン情報");
+    EXPECT_EQ(menu[3]->text(), "成績");
 }
 
 TEST_F(MainWindowFixture, theReelWindowHasTheFocusAndTheStartButtonIsTheOnlyOtherTabStop)
@@ -439,6 +442,40 @@ TEST_F(MainWindowFixture, theBestScoreWindowStandsOverTheMainWindow)
     ASSERT_NE(score->windowHandle(), nullptr);
     EXPECT_EQ(score->windowHandle()->transientParent(), window->windowHandle());
     score->close();
+}
+
+// The results window stands over the game like the best-score window, once, and shows each game
+// that ends while it is open with the very score and misses the main window counted.
+TEST_F(MainWindowFixture, theResultsWindowStandsOverTheGameAndShowsTheGameThatJustEnded)
+{
+    window->statsAction()->trigger();
+    QPointer<StatsWindow> stats = window->results().window();
+    ASSERT_NE(stats, nullptr);
+    EXPECT_EQ(stats->windowTitle(), "成績");
+    ASSERT_NE(stats->windowHandle(), nullptr);
+    EXPECT_EQ(stats->windowHandle()->transientParent(), window->windowHandle());
+    QTRY_VERIFY(stats->sentenceShown(0).startsWith("終わったゲームはまだありません"));
+    window->statsAction()->trigger();
+    EXPECT_EQ(window->results().window(), stats.data());
+
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->startButton()->click();
+    QTRY_VERIFY(window->game().state().intReelX > 40);
+    for (int stop = 1; stop <= 10; ++stop) {
+        SCOPED_TRACE(stop);
+        random.queueHits(9);
+        QTRY_VERIFY(window->game().state().bolStop);
+        const char letter = window->game().state().strTarget.at(0);
+        if (stop == 4)
+            press(Qt::Key_A + (letter == 'A' ? 1 : 0));
+        press(Qt::Key_A + (letter - 'A'));
+    }
+    ASSERT_TRUE(window->game().state().bolEnd);
+    QTRY_COMPARE(stats->latestFigure("合計"), window->label(MainLabel::Score)->text());
+    EXPECT_EQ(stats->latestFigure("ミス"), "1");
+    EXPECT_EQ(window->label(MainLabel::Miss)->text(), "1");
+    stats->close();
 }
 
 // A score.dat of 30 bytes with <img src=/dev/zero> in it made the start-up box load /dev/zero.

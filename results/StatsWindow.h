@@ -1,0 +1,59 @@
+#pragma once
+
+#include "results/ResultsFigures.h"
+
+#include <QWidget>
+
+class HistoryChart;
+class KeyboardChart;
+class LatestGameChart;
+class QLabel;
+class QPushButton;
+class QStackedWidget;
+class QTabWidget;
+class ReactionHistogram;
+
+// `frmStats`, the results window: the last game, the history of scores, the letters by their
+// median reaction and the spread of all reactions, one tab each. Until a game is finished every
+// tab says so in a sentence.
+class StatsWindow : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kTabs = 4;
+
+    explicit StatsWindow(QWidget* parent = nullptr);
+
+    void showLoading();
+    void setFigures(const ResultsFigures& figures);
+
+    QTabWidget* tabs() const { return tabs_; }
+    // The sentence a tab shows instead of its chart, or an empty text while it shows the chart.
+    QString sentenceShown(int tab) const;
+    // The last game's figure written beside the name, as "合計", "ミス", "中央値".
+    QString latestFigure(const QString& name) const;
+    QString slowestLettersSentence() const;
+    const KeyboardChart* keyboard() const { return keyboard_; }
+    const ReactionHistogram* histogram() const { return histogram_; }
+    QPushButton* exportButton() const { return exportButton_; }
+    QPushButton* closeButton() const { return closeButton_; }
+
+signals:
+    void exportRequested();
+
+private:
+    void showSentence(const QString& sentence);
+
+    QTabWidget* tabs_ = nullptr;
+    QStackedWidget* pages_[kTabs] = {};
+    QLabel* sentences_[kTabs] = {};
+    LatestGameChart* latestChart_ = nullptr;
+    std::vector<std::pair<QString, QLabel*>> latestFigures_;
+    HistoryChart* historyChart_ = nullptr;
+    QLabel* historyNote_ = nullptr;
+    KeyboardChart* keyboard_ = nullptr;
+    QLabel* slowestNote_ = nullptr;
+    ReactionHistogram* histogram_ = nullptr;
+    QLabel* histogramNote_ = nullptr;
+    QPushButton* exportButton_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
+};
