@@ -449,29 +449,29 @@ TEST_F(MainWindowFixture, theBestScoreWindowStandsOverTheMainWindow)
 TEST_F(MainWindowFixture, theResultsWindowStandsOverTheGameAndShowsTheGameThatJustEnded)
 {
     window->statsAction()->trigger();
-    QPointer<StatsWindow> stats = window->results().window();
+    QPointer<StatsWindow> stats = app->results().window();
     ASSERT_NE(stats, nullptr);
     EXPECT_EQ(stats->windowTitle(), "成績");
     ASSERT_NE(stats->windowHandle(), nullptr);
     EXPECT_EQ(stats->windowHandle()->transientParent(), window->windowHandle());
     QTRY_VERIFY(stats->sentenceShown(0).startsWith("終わったゲームはまだありません"));
     window->statsAction()->trigger();
-    EXPECT_EQ(window->results().window(), stats.data());
+    EXPECT_EQ(app->results().window(), stats.data());
 
     window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     window->startButton()->click();
-    QTRY_VERIFY(window->game().state().intReelX > 40);
+    QTRY_VERIFY(app->game().state().intReelX > 40);
     for (int stop = 1; stop <= 10; ++stop) {
         SCOPED_TRACE(stop);
         random.queueHits(9);
-        QTRY_VERIFY(window->game().state().bolStop);
-        const char letter = window->game().state().strTarget.at(0);
+        QTRY_VERIFY(app->game().state().bolStop);
+        const char letter = app->game().state().strTarget.at(0);
         if (stop == 4)
             press(Qt::Key_A + (letter == 'A' ? 1 : 0));
         press(Qt::Key_A + (letter - 'A'));
     }
-    ASSERT_TRUE(window->game().state().bolEnd);
+    ASSERT_TRUE(app->game().state().bolEnd);
     QTRY_COMPARE(stats->latestFigure("合計"), window->label(MainLabel::Score)->text());
     EXPECT_EQ(stats->latestFigure("ミス"), "1");
     EXPECT_EQ(window->label(MainLabel::Miss)->text(), "1");
