@@ -168,6 +168,9 @@ TEST(WaylandScreenPresenter, eachPictureIsStampedWithTheMomentTheCompositorPrese
         QTRY_VERIFY_WITH_TIMEOUT((listener->collect(), heard.has_value()) && stamped.has_value(),
                                  WaylandScreenPresenter::kStampTimeoutMs / 2);
         ASSERT_TRUE(heard->has_value()) << "the compositor presented the frame";
+        // On the game's clock, whatever clock the compositor stamps with.
+        EXPECT_GT(**heard, flushedAt);
+        EXPECT_LE(**heard, clock.nowMicroseconds());
         std::cout << "presented " << (**heard - flushedAt) << " us after the flush\n";
         // Both offsets onto the game's clock are read at nearly the same moment.
         EXPECT_NEAR(static_cast<double>(*stamped), static_cast<double>(**heard), 50.0);
