@@ -6,6 +6,7 @@
 #include "platform/PlainMessageBox.h"
 #include "platform/SurfaceImage.h"
 #include "platform/SurfaceWidget.h"
+#include "platform/MaximizeRefusal.h"
 #include "platform/TransientParent.h"
 #include "record/RecordWindows.h"
 #include "platform/Fonts.h"
@@ -111,6 +112,7 @@ MainWindow::MainWindow(Devices devices, const Clock& clock, RandomSource& random
     buildClientArea();
     buildMenu();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    MaximizeRefusal::attachTo(*this);
 
     game_ = std::make_unique<Game>(static_cast<GameView&>(*this), sounds_, clock, random, scoreFile_,
                                    Game::Surfaces{picMain_->surface(), picABC_, picMask_});
@@ -294,6 +296,7 @@ void MainWindow::showVersion()
     // Modal: the reel stands still until it closes, as under every modal box.
     VersionWindow window(shell_);
     setTransientParent(window, this);
+    MaximizeRefusal::attachTo(window);
     window.exec();
 }
 
