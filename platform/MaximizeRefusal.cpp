@@ -46,5 +46,10 @@ void MaximizeRefusal::watchWindowHandle()
             native ? static_cast<xdg_toplevel*>(native->nativeResourceForWindow("xdg_toplevel", handle)) : nullptr;
         if (toplevel)
             xdg_toplevel_unset_maximized(toplevel);
+        // The compositor's last word is the normal state Qt already knew, which Qt does not
+        // report again: its own record of the state is set back here, once this change is done.
+        QMetaObject::invokeMethod(
+            handle, [handle] { handle->setWindowStates(handle->windowStates() & ~Qt::WindowMaximized); },
+            Qt::QueuedConnection);
     });
 }
