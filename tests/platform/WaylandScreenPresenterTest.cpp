@@ -1,6 +1,7 @@
 #include "platform/WaylandScreenPresenter.h"
 
 #include "fakes/FakeClock.h"
+#include "platform/ScreenPresenterChoice.h"
 #include "platform/SteadyClock.h"
 #include "platform/WaylandFrameFeedback.h"
 
@@ -154,6 +155,14 @@ TEST(WaylandScreenPresenter, eachPictureIsStampedWithTheMomentTheCompositorPrese
     const auto listener = WaylandFrameFeedback::create(clock);
     ASSERT_NE(listener, nullptr);
     std::cout << "compositor clock id: " << listener->compositorClock() << "\n";
+    {
+        // The game's own choice on Wayland waits for the compositor instead of taking the flush.
+        const EventClock eventTimes(clock);
+        std::optional<std::int64_t> chosenStamp;
+        EXPECT_FALSE(createScreenPresenter(widget, eventTimes, clock)
+                         ->present([&](std::int64_t at) { chosenStamp = at; })
+                         .has_value());
+    }
 
     for (int picture = 0; picture < 5; ++picture) {
         std::optional<std::optional<std::int64_t>> heard;
