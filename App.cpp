@@ -1,6 +1,7 @@
 #include "App.h"
 
 #include "platform/FirstExposure.h"
+#include "platform/MaximizeRefusal.h"
 #include "platform/ModalWatcher.h"
 #include "platform/ScreenPresenterChoice.h"
 #include "platform/SurfaceWidget.h"
@@ -130,6 +131,7 @@ void App::showVersion()
     // Modal: the reel stands still until it closes, as under every modal box.
     VersionWindow window(shell_);
     setTransientParent(window, &window_);
+    MaximizeRefusal::attachTo(window);
     window.exec();
 }
 

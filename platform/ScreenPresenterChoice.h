@@ -9,6 +9,7 @@
 class QWidget;
 
 // The presenter for the platform the game runs on: on X11 the server stamps the stop picture
-// itself; elsewhere (Wayland without presentation feedback, offscreen) the moment of the flush.
+// itself; on Wayland the compositor tells when it presented the frame; elsewhere (a compositor
+// without presentation feedback, offscreen) the moment of the flush.
 std::unique_ptr<ScreenPresenter> createScreenPresenter(QWidget& widget, EventClock& eventClock,
                                                        const Clock& clock);

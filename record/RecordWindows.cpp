@@ -1,5 +1,6 @@
 #include "record/RecordWindows.h"
 
+#include "platform/MaximizeRefusal.h"
 #include "platform/TransientParent.h"
 #include "record/ProblemBox.h"
 
@@ -45,6 +46,7 @@ void RecordWindows::showChampionEntry(const QString& scoreText, const QString& c
     if (!userName_) {
         userName_ = new UserNameWindow(clock_, reportProblem_);
         setTransientParent(*userName_, owner_);
+        MaximizeRefusal::attachTo(*userName_);
         connect(userName_, &UserNameWindow::nameConfirmed, this, &RecordWindows::confirmChampion);
     }
     userName_->ignoreLeftoverKeys();
@@ -61,6 +63,7 @@ ScoreWindow* RecordWindows::showScoreWindow(bool loadFromFile)
     }
     score_ = new ScoreWindow(file_, reportProblem_);
     setTransientParent(*score_, owner_);
+    MaximizeRefusal::attachTo(*score_);
     bringForward(*score_);
     if (loadFromFile)
         score_->load();

@@ -17,6 +17,7 @@ packages=(
   libx11-dev libxtst-dev libxdamage-dev libxext-dev libxfixes-dev stress-ng
   dpkg-dev file fakeroot lintian desktop-file-utils appstream
   clang libclang-rt-14-dev libxcb1-dev
+  libwayland-dev wayland-protocols qt6-wayland qt6-base-private-dev weston
 )
 
 missing=()

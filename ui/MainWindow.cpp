@@ -3,6 +3,7 @@
 #include "platform/Blit.h"
 #include "platform/SurfaceImage.h"
 #include "platform/SurfaceWidget.h"
+#include "platform/MaximizeRefusal.h"
 #include "ui/Fonts.h"
 #include "ui/PlainLabel.h"
 #include "ui/ShapeWidget.h"
@@ -88,6 +89,7 @@ MainWindow::MainWindow(QWidget* parent)
     buildClientArea();
     buildMenu();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    MaximizeRefusal::attachTo(*this);
 
     // Load: the dim title frame onto the window's own surface, and the marquee's start positions.
     title_.drawInitialFrame(client_->surface(), picTitle2_);
