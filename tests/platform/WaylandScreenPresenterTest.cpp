@@ -157,7 +157,7 @@ TEST(WaylandScreenPresenter, eachPictureIsStampedWithTheMomentTheCompositorPrese
     std::cout << "compositor clock id: " << listener->compositorClock() << "\n";
     {
         // The game's own choice on Wayland waits for the compositor instead of taking the flush.
-        const EventClock eventTimes(clock);
+        EventClock eventTimes(clock);
         std::optional<std::int64_t> chosenStamp;
         EXPECT_FALSE(createScreenPresenter(widget, eventTimes, clock)
                          ->present([&](std::int64_t at) { chosenStamp = at; })
