@@ -312,8 +312,9 @@ TEST(LedMarquee, eachTickReportsTightAreasAroundExactlyThePixelsItChanged)
         };
         for (int y = 0; y < 25; ++y)
             for (int x = 0; x < 300; ++x)
-                if (before.pixel(x, y) != m.bar.pixel(x, y))
+                if (before.pixel(x, y) != m.bar.pixel(x, y)) {
                     ASSERT_TRUE(covered(x, y)) << "tick " << t << ": pixel (" << x << ", " << y << ") changed unreported";
+                }
         for (const LedMarquee::Area& a : areas) {
             ASSERT_TRUE(a.x >= 0 && a.y >= 0 && a.x + a.width <= 300 && a.y + a.height <= 25 && a.width > 0)
                 << "tick " << t << ": area outside the bar at x " << a.x;

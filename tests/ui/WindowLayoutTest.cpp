@@ -201,8 +201,9 @@ void expectWholeTexts(const Layout& layout)
     const QRect inside = root.rect().adjusted(2, 2, -2, -2);
     for (const QLabel* label : labels) {
         const std::string name = nameOf(label);
-        if (label->frameShape() != QFrame::NoFrame)
+        if (label->frameShape() != QFrame::NoFrame) {
             EXPECT_EQ(label->frameRect(), label->rect()) << name << "'s box is not drawn around it";
+        }
         const QRect area = inRoot(label, textArea(*label));
         for (const QRect& ink : inks[label]) {
             const QRect text = inRoot(label, ink);
@@ -210,18 +211,21 @@ void expectWholeTexts(const Layout& layout)
             EXPECT_TRUE(area.contains(text)) << where << ", cut off by its text area " << describe(area);
             EXPECT_TRUE(inside.contains(text)) << where << ", touching the window's edge";
             for (const QWidget* other : solid)
-                if (other != label && !other->isAncestorOf(label))
+                if (other != label && !other->isAncestorOf(label)) {
                     EXPECT_FALSE(rectOf(other).intersects(text)) << where << ", under " << nameOf(other);
+                }
             for (const QWidget* border : bordered)
                 // An opaque label in front of a border hides it.
-                if (!(label->autoFillBackground() && isInFrontOf(label, border)))
+                if (!(label->autoFillBackground() && isInFrontOf(label, border))) {
                     EXPECT_TRUE(paintedBorder(*border, root).intersected(text).isEmpty())
-                    << where << ", over the border of " << nameOf(border);
+                        << where << ", over the border of " << nameOf(border);
+                }
             for (const QLabel* other : labels) {
                 if (other == label)
                     continue;
-                if (other->autoFillBackground() && isInFrontOf(other, label))
+                if (other->autoFillBackground() && isInFrontOf(other, label)) {
                     EXPECT_FALSE(rectOf(other).intersects(text)) << where << ", under the background of " << nameOf(other);
+                }
                 if (designed(label, other))
                     continue;  // a shadow lies under its text by design
                 for (const QRect& otherInk : inks[other])
@@ -234,9 +238,10 @@ void expectWholeTexts(const Layout& layout)
         for (std::size_t j = i + 1; j < labels.size(); ++j) {
             const QLabel* a = labels[i];
             const QLabel* b = labels[j];
-            if (!designed(a, b))
+            if (!designed(a, b)) {
                 EXPECT_FALSE(rectOf(a).intersects(rectOf(b)))
                     << nameOf(a) << " " << describe(rectOf(a)) << " overlaps " << nameOf(b) << " " << describe(rectOf(b));
+            }
         }
     }
     for (const auto& [label, room] : layout.rooms)
