@@ -9,7 +9,7 @@ trap e2e_cleanup EXIT
 
 run_presenter_tests() {
   local output
-  output="$(QT_QPA_PLATFORM=xcb "$1" --gtest_filter='X11ScreenPresenter.*' 2>&1)"
+  output="$(QT_QPA_PLATFORM=xcb "$1" --gtest_filter='X11Presenter.*' 2>&1)"
   echo "$output"
   echo "$output" | grep -q '\[  PASSED  \] 3 tests' || e2e_fail "the X11 presenter tests did not pass ($2)"
   echo "$output" | grep -q 'SKIPPED' && e2e_fail "the X11 presenter tests were skipped ($2)"

@@ -27,19 +27,28 @@ protected:
     void paintEvent(QPaintEvent*) override { ++paints; }
 };
 
-// Runs against a real X server: tests/e2e/x11-presenter.sh starts one for it.
-TEST(X11ScreenPresenter, eachPictureIsStampedOnTheServersClockBetweenItsDrawingAndItsArrival)
-{
-    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
-        GTEST_SKIP() << "needs an X server";
+// A window on a real X server and the presenter that stamps its pictures:
+// tests/e2e/x11-presenter.sh starts the server.
+struct X11Presenter : ::testing::Test {
+    void SetUp() override
+    {
+        if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+            GTEST_SKIP() << "needs an X server";
+        widget.resize(60, 30);
+        widget.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
+        presenter = X11ScreenPresenter::createFor(widget, times);
+        ASSERT_NE(presenter, nullptr);
+    }
+
     const SteadyClock clock;
-    EventClock times(clock);
+    EventClock times{clock};
     PaintCount widget;
-    widget.resize(60, 30);
-    widget.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
-    const auto presenter = X11ScreenPresenter::createFor(widget, times);
-    ASSERT_NE(presenter, nullptr);
+    std::unique_ptr<X11ScreenPresenter> presenter;
+};
+
+TEST_F(X11Presenter, eachPictureIsStampedOnTheServersClockBetweenItsDrawingAndItsArrival)
+{
 
     for (int picture = 0; picture < 5; ++picture) {
         const std::int64_t drawnAt = clock.nowMicroseconds();
@@ -57,18 +66,8 @@ TEST(X11ScreenPresenter, eachPictureIsStampedOnTheServersClockBetweenItsDrawingA
 
 // The server never says when it had the picture (its answer is lost): the moment of the flush
 // stands in once the timeout has passed, never before, and keys are judged against that.
-TEST(X11ScreenPresenter, withoutTheServersStampTheStopGetsTheMomentOfItsFlushAfterTheTimeout)
+TEST_F(X11Presenter, withoutTheServersStampTheStopGetsTheMomentOfItsFlushAfterTheTimeout)
 {
-    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
-        GTEST_SKIP() << "needs an X server";
-    const SteadyClock clock;
-    EventClock times(clock);
-    PaintCount widget;
-    widget.resize(60, 30);
-    widget.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
-    const auto presenter = X11ScreenPresenter::createFor(widget, times);
-    ASSERT_NE(presenter, nullptr);
 
     // The window stops listening to its property changes, so no stamp comes back.
     xcb_connection_t* connection = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
@@ -115,21 +114,12 @@ protected:
 
 // Whatever the server's clock (tests/e2e/x11-presenter.sh also runs this against a server three
 // seconds behind the game's), a key pressed after a stop was shown is later than that stop.
-TEST(X11ScreenPresenter, aKeyPressedAfterTheStopWasShownComesAfterItOnTheGamesClock)
+TEST_F(X11Presenter, aKeyPressedAfterTheStopWasShownComesAfterItOnTheGamesClock)
 {
-    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
-        GTEST_SKIP() << "needs an X server";
-    const SteadyClock clock;
-    EventClock times(clock);
-    PaintCount widget;
-    widget.resize(60, 30);
-    widget.show();
     widget.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&widget));
     KeyStamp key;
     widget.windowHandle()->installEventFilter(&key);
-    const auto presenter = X11ScreenPresenter::createFor(widget, times);
-    ASSERT_NE(presenter, nullptr);
 
     std::optional<std::int64_t> stopAt;
     presenter->present([&](std::int64_t at) { stopAt = at; });
