@@ -230,10 +230,12 @@ void MainWindow::tickLed()
 {
     const LedMarquee::ChangedCells changed = led_.tick(picLEDMain_->surface(), picLEDFront_, picLEDBack_);
     // Only what changed: a whole cell would reach under the MISS and SCORE labels and repaint them.
+    QRegion region;
     for (int i = 0; i < changed.count; ++i) {
         const LedMarquee::Area& a = changed.areas[static_cast<std::size_t>(i)];
-        picLEDMain_->update(a.x, a.y, a.width, a.height);
+        region += QRect(a.x, a.y, a.width, a.height);
     }
+    picLEDMain_->repaint(region);
 }
 
 void MainWindow::tickTitle()

@@ -19,21 +19,16 @@ peer_pids=()
 cleanup() { for p in "${peer_pids[@]}"; do kill "$p" 2>/dev/null; done; e2e_cleanup; }
 trap cleanup EXIT
 e2e_start_x
-hz=$(getconf CLK_TCK)
 
-# Sums utime+stime (clock ticks) of every thread of PID: prints "tid comm ticks" lines.
-thread_ticks() {
-  local stat
-  for stat in /proc/"$1"/task/*/stat; do
-    [ -r "$stat" ] || continue
-    # comm may hold spaces: cut at the last ')'.
-    local line rest comm tid
-    line="$(cat "$stat" 2>/dev/null)" || continue
-    tid="${line%% *}"
-    comm="${line#*(}"; comm="${comm%)*}"
-    rest="${line##*) }"
-    set -- $rest
-    echo "$tid ${comm// /_} $(( ${12} + ${13} ))"
+# The time each thread of PID has run, in nanoseconds (schedstat, finer than the clock ticks of
+# stat): prints "tid comm ns" lines.
+thread_ns() {
+  local task tid comm ns
+  for task in /proc/"$1"/task/*; do
+    tid="${task##*/}"
+    comm="$(cat "$task/comm" 2>/dev/null)" || continue
+    ns="$(cut -d' ' -f1 "$task/schedstat" 2>/dev/null)" || continue
+    echo "$tid ${comm// /_} $ns"
   done
 }
 
@@ -44,22 +39,22 @@ measure() {
   # in a row cost under 2 % of a core, at most two minutes.
   local calm=0 t0 t1
   for _ in $(seq 120); do
-    t0="$(thread_ticks "$pid" | awk '{s += $3} END {print s + 0}')"
+    t0="$(thread_ns "$pid" | awk '{s += $3} END {printf "%.0f", s / 1e6}')"
     sleep 1
-    t1="$(thread_ticks "$pid" | awk '{s += $3} END {print s + 0}')"
-    if [ $(( (t1 - t0) * 100 )) -lt $(( hz * 2 )) ]; then calm=$((calm + 1)); else calm=0; fi
+    t1="$(thread_ns "$pid" | awk '{s += $3} END {printf "%.0f", s / 1e6}')"
+    if [ $(( t1 - t0 )) -lt 20 ]; then calm=$((calm + 1)); else calm=0; fi
     [ $calm -ge 3 ] && break
   done
-  before="$(thread_ticks "$pid")"
+  before="$(thread_ns "$pid")"
   sleep "$seconds"
-  after="$(thread_ticks "$pid")"
+  after="$(thread_ns "$pid")"
   echo "== $name (pid $pid), CPU over ${seconds} s, % of one core"
-  join <(echo "$before" | sort -k1,1) <(echo "$after" | sort -k1,1) | awk -v hz="$hz" -v s="$seconds" '
-    { d = $5 - $3; total += d; if (d > 0) printf "  %-20s %6.2f %%\n", $2 " [" $1 "]", 100 * d / hz / s }
-    END { printf "  %-20s %6.2f %%\n", "whole process", 100 * total / hz / s }'
+  join <(echo "$before" | sort -k1,1) <(echo "$after" | sort -k1,1) | awk -v s="$seconds" '
+    { d = $5 - $3; total += d; if (d > 0) printf "  %-20s %6.3f %%\n", $2 " [" $1 "]", 100 * d / 1e9 / s }
+    END { printf "  %-20s %6.3f %%\n", "whole process", 100 * total / 1e9 / s }'
   # Threads born during the window are counted too.
-  join -v2 <(echo "$before" | sort -k1,1) <(echo "$after" | sort -k1,1) | awk -v hz="$hz" -v s="$seconds" '
-    { printf "  %-20s %6.2f %% (new thread)\n", $2 " [" $1 "]", 100 * $3 / hz / s }'
+  join -v2 <(echo "$before" | sort -k1,1) <(echo "$after" | sort -k1,1) | awk -v s="$seconds" '
+    { printf "  %-20s %6.3f %% (new thread)\n", $2 " [" $1 "]", 100 * $3 / 1e9 / s }'
 }
 
 export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
