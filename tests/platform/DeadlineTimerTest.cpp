@@ -2,9 +2,19 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
+
+// Lets the event loop run until a reference timer of `milliseconds` has fired, so that a timer
+// that should stay silent has had its chance.
+void letTimePass(int milliseconds)
+{
+    bool passed = false;
+    QTimer::singleShot(milliseconds, Qt::PreciseTimer, [&passed] { passed = true; });
+    QTRY_VERIFY(passed);
+}
 
 TEST(DeadlineTimer, firesOnceForEachStartAndNotAfterAStop)
 {
@@ -15,7 +25,7 @@ TEST(DeadlineTimer, firesOnceForEachStartAndNotAfterAStop)
     EXPECT_TRUE(timer.isActive());
     QTRY_COMPARE(fired.count(), 1);
     EXPECT_FALSE(timer.isActive());
-    QTest::qWait(30);
+    letTimePass(30);
     EXPECT_EQ(fired.count(), 1) << "single-shot";
 
     timer.startIn(0);
@@ -23,7 +33,7 @@ TEST(DeadlineTimer, firesOnceForEachStartAndNotAfterAStop)
 
     timer.startIn(20'000);
     timer.stop();
-    QTest::qWait(60);
+    letTimePass(60);
     EXPECT_EQ(fired.count(), 2);
     EXPECT_FALSE(timer.isActive());
 }

@@ -161,7 +161,9 @@ TEST_F(MainWindowFixture, beforeTheFirstStartKeysDoNothingAndTheReelStaysBlank)
 {
     for (const int key : {Qt::Key_A, Qt::Key_K, Qt::Key_1, Qt::Key_Space})
         press(key);
-    QTest::qWait(50);
+    // One marquee step: the event loop has run a while after the keys.
+    const Surface bar = window->ledBar()->surface();
+    QTRY_VERIFY(window->ledBar()->surface() != bar);
     EXPECT_TRUE(reelIsBlank());
     EXPECT_FALSE(app->reelTimerActive());
     EXPECT_EQ(caption(MainLabel::Miss), "0");
