@@ -5,7 +5,7 @@
 #include "platform/DataDirectory.h"
 #include "platform/DesktopShell.h"
 #include "platform/FirstExposure.h"
-#include "platform/GuardedApplication.h"
+#include "ui/GuardedApplication.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/SdlAudioSystem.h"
 #include "platform/SdlMediaDevice.h"

@@ -1,4 +1,4 @@
-#include "platform/GuardedApplication.h"
+#include "ui/GuardedApplication.h"
 
 #include "ui/PlainMessageBox.h"
 
