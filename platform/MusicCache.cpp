@@ -152,7 +152,7 @@ std::optional<std::vector<std::int16_t>> MusicCache::load(const std::string& son
     return pcm;
 }
 
-void MusicCache::store(const std::string& song, std::uint64_t key, const std::vector<std::int16_t>& pcm) const
+void MusicCache::store(const std::string& song, std::uint64_t key, std::span<const std::int16_t> pcm) const
 {
     if (directory_.empty() || pcm.empty() || pcm.size() > maxSamples)
         return;

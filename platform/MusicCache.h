@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,7 @@ public:
 
     // `song` names the entry (the MIDI file's name); `key` identifies what was rendered.
     std::optional<std::vector<std::int16_t>> load(const std::string& song, std::uint64_t key) const;
-    void store(const std::string& song, std::uint64_t key, const std::vector<std::int16_t>& pcm) const;
+    void store(const std::string& song, std::uint64_t key, std::span<const std::int16_t> pcm) const;
 
     // The file an entry lives in (for tests).
     std::string entryPath(const std::string& song, std::uint64_t key) const;

@@ -4,7 +4,8 @@
 //   audio_latency [start.wav [bgm.mid [goal.mid]]] [--repeat N] [--buffer FRAMES]
 //                 [--capture [--no-rest]] [--cache DIRECTORY]
 //
-// --cache renders through the music cache in DIRECTORY, as the game does.
+// --cache renders through the music cache in DIRECTORY, as the game does: the first run with an
+// empty DIRECTORY shows a first launch (Play while the song still renders), the second a warm cache.
 // --capture measures the whole way to the sound server instead: Play to the sound arriving at
 // the default capture source, after the output has been silent long enough for the mixer to
 // rest. Run it through PulseAudio or PipeWire with a null sink, e.g.
@@ -109,6 +110,33 @@ void measureMidiOpening(SdlAudioSystem& audio, const std::string& bgm, const std
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     std::printf("  both at once: Open x2 returned after %.3f ms, both rendered after %.1f ms\n",
                 millisecondsBetween(before, returned), millisecondsBetween(before, Clock::now()));
+}
+
+// Open then Play at once, as a first launch may: the time from the Play to the song's first sound
+// in the mixed output, however much of it has to be rendered first.
+void measureMidiPlay(SdlAudioSystem& audio, OutputOnsetWatcher& watcher, const std::string& bgm,
+                     const std::string& goal, const std::shared_ptr<const MidiRenderer>& renderer)
+{
+    std::printf("\nOpen and Play of a MIDI file to its first sound in the mixed output\n");
+    for (const std::string& path : {bgm, goal}) {
+        SdlMediaDevice device(audio, renderer);
+        device.setFileName(path);
+        if (!watcher.waitForSilentPasses(2, std::chrono::seconds(2)))
+            std::fprintf(stderr, "the output never fell silent\n");
+        watcher.arm();
+        const auto opened = Clock::now();
+        device.command(Open);
+        const auto before = Clock::now();
+        device.command(Play);
+        const auto onset = watcher.waitForOnset(std::chrono::seconds(120));
+        if (!onset) {
+            std::printf("  %-10s never sounded\n", fs::path(path).filename().c_str());
+            continue;
+        }
+        std::printf("  %-10s Play to first sound %8.1f ms (Open to first sound %8.1f ms)\n",
+                    fs::path(path).filename().c_str(), millisecondsBetween(before, *onset),
+                    millisecondsBetween(opened, *onset));
+    }
 }
 
 int measureCaptured(SdlAudioSystem& audio, const std::string& startWav, int repeat, bool resting)
@@ -238,6 +266,7 @@ int main(int argc, char** argv)
         std::printf("\nmusic cache: %s (run twice: the second run reads it)\n", cacheDirectory.c_str());
         renderer = std::make_shared<CachingMidiRenderer>(renderer, MusicCache(cacheDirectory));
     }
+    measureMidiPlay(audio, watcher, bgm, goal, renderer);
     measureMidiOpening(audio, bgm, goal, renderer);
     std::error_code ignored;
     fs::remove_all(scratch, ignored);
