@@ -1,6 +1,5 @@
 #include "platform/CachingMidiRenderer.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <string>
 
@@ -66,11 +65,14 @@ MidiRenderer::Streamed CachingMidiRenderer::stream(const std::string& midiPath, 
 {
     const auto key = keyFor(midiPath, frequency);
     if (key) {
-        if (const auto pcm = cache_.load(midiPath, *key)) {
-            const std::span<std::int16_t> room = sink.reserve(pcm->size());
-            std::copy(pcm->begin(), pcm->end(), room.begin());
-            sink.rendered(pcm->size());
-            return {pcm->size(), {}};
+        std::size_t samples = 0;
+        const bool loaded = cache_.loadInto(midiPath, *key, [&](std::size_t size) {
+            samples = size;
+            return sink.reserve(size);
+        });
+        if (loaded) {
+            sink.rendered(samples);
+            return {samples, {}};
         }
     }
     // Notes where the sound goes, so that the complete song can be stored as it was streamed.

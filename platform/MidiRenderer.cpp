@@ -176,7 +176,10 @@ MidiRenderer::Streamed MidiRenderer::stream(const std::string& midiPath, int fre
     // The song, a block for the length pass's coarser timing, and the longest tail.
     const long maxTailBlocks = static_cast<long>(maxTailSeconds * frequency / blockFrames) + 1;
     const long songBlocks = static_cast<long>(std::ceil(seconds * frequency / blockFrames)) + 1;
-    const std::span<std::int16_t> pcm = sink.reserve(static_cast<std::size_t>(songBlocks + maxTailBlocks) * blockFrames * 2);
+    const std::size_t room = static_cast<std::size_t>(songBlocks + maxTailBlocks) * blockFrames * 2;
+    const std::span<std::int16_t> pcm = sink.reserve(room);
+    if (pcm.size() < room)
+        return {0, "not enough memory for the song"};
 
     PeakLimiter limiter(static_cast<float>(peakLevel));
     std::vector<float> pending(2 * blockFrames), next(2 * blockFrames);

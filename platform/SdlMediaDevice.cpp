@@ -120,9 +120,9 @@ public:
 
     std::span<std::int16_t> reserve(std::size_t samples) override
     {
-        pcm_ = std::make_shared<std::vector<std::int16_t>>(samples);
+        pcm_ = std::make_shared<PcmBuffer>(samples);
         device_.streamStarted(generation_, pcm_);
-        return *pcm_;
+        return pcm_->samples();
     }
 
     void rendered(std::size_t samples) override { device_.streamed(generation_, samples); }
@@ -130,7 +130,7 @@ public:
 private:
     SdlMediaDevice& device_;
     const unsigned generation_;
-    std::shared_ptr<std::vector<std::int16_t>> pcm_;
+    std::shared_ptr<PcmBuffer> pcm_;
 };
 
 void SdlMediaDevice::renderInBackground(const std::string& path)
@@ -151,14 +151,14 @@ void SdlMediaDevice::renderInBackground(const std::string& path)
     });
 }
 
-void SdlMediaDevice::streamStarted(unsigned generation, const std::shared_ptr<std::vector<std::int16_t>>& pcm)
+void SdlMediaDevice::streamStarted(unsigned generation, const std::shared_ptr<PcmBuffer>& pcm)
 {
     const std::lock_guard lock(mutex_);
     if (generation != generation_ || phase_ != Phase::Rendering || !audio_)
         return;
     // The chunk gets the buffer's final length now: the mixer takes it when the channel starts.
     pcm_ = pcm;
-    chunk_ = audio_->wrapPcm(*pcm_);
+    chunk_ = audio_->wrapPcm(pcm_->samples());
     renderedSamples_ = 0;
 }
 
@@ -184,7 +184,7 @@ void SdlMediaDevice::finishRenderingLocked(unsigned generation, const std::strin
     const std::lock_guard lock(mutex_);
     if (generation != generation_ || phase_ != Phase::Rendering || !audio_)
         return;
-    if (result.samples == 0 || !pcm_ || result.samples > pcm_->size()) {
+    if (result.samples == 0 || !chunk_ || result.samples > pcm_->samples().size()) {
         if (!result.error.empty())
             reportUnplayable(path, result.error);
         releaseLocked();
@@ -194,8 +194,8 @@ void SdlMediaDevice::finishRenderingLocked(unsigned generation, const std::strin
     if (!started_) {
         // Not playing yet, so the trailing silence can still go; shrinking keeps the buffer in place.
         chunk_.reset();
-        pcm_->resize(result.samples);
-        chunk_ = audio_->wrapPcm(*pcm_);
+        pcm_->shrink(result.samples);
+        chunk_ = audio_->wrapPcm(pcm_->samples());
     }
     renderedSamples_ = result.samples;
     phase_ = chunk_ ? Phase::Ready : Phase::Closed;

@@ -2,6 +2,7 @@
 
 #include "platform/MediaDevice.h"
 #include "platform/MidiRenderer.h"
+#include "platform/PcmBuffer.h"
 #include "platform/SdlAudioSystem.h"
 
 #include <cstdint>
@@ -53,7 +54,7 @@ private:
     void close();
     class Stream;
     void renderInBackground(const std::string& path);
-    void streamStarted(unsigned generation, const std::shared_ptr<std::vector<std::int16_t>>& pcm);
+    void streamStarted(unsigned generation, const std::shared_ptr<PcmBuffer>& pcm);
     void streamed(unsigned generation, std::size_t samples);
     void finishRendering(unsigned generation, const std::string& path, const MidiRenderer::Streamed& result);
     void finishRenderingLocked(unsigned generation, const std::string& path, const MidiRenderer::Streamed& result);
@@ -75,7 +76,7 @@ private:
     bool started_ = false;      // the channel holds our sound: playing, paused or played out
     std::size_t renderedSamples_ = 0;  // how much of pcm_ is final while rendering goes on
     // Shared with the rendering, which writes into it until it returns, even after a Close.
-    std::shared_ptr<std::vector<std::int16_t>> pcm_;
+    std::shared_ptr<PcmBuffer> pcm_;
     SdlAudioSystem::Chunk chunk_;  // after pcm_: a chunk of rendered PCM reads pcm_ in place
 
     std::jthread worker_;
