@@ -27,6 +27,8 @@ public:
         if (early > 0)
             sink.rendered(early);
         std::unique_lock lock(mutex_);
+        held_ = true;
+        changed_.notify_all();
         changed_.wait(lock, stop, [this] { return open_; });
         if (stop.stop_requested()) {
             ++cancelled_;
@@ -41,6 +43,13 @@ public:
 
     void open() { release(false); }
     void fail() { release(true); }
+
+    // Returns once a rendering has delivered its first frames and waits at the gate.
+    void waitUntilHeld() const
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return held_; });
+    }
 
     int cancelled() const
     {
@@ -62,6 +71,7 @@ private:
     mutable std::mutex mutex_;
     mutable std::condition_variable_any changed_;
     mutable int cancelled_ = 0;
+    mutable bool held_ = false;
     bool open_ = false;
     bool failing_ = false;
 };

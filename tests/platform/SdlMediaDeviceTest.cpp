@@ -273,10 +273,12 @@ TEST_F(SdlMediaDeviceTest, unusableFilesLeaveTheDeviceSilentWithOneLineOnStderrA
 
 TEST_F(SdlMediaDeviceTest, playWhileAMidiFileRendersStartsItFromTheBeginningWhenReady)
 {
-    auto renderer = std::make_shared<GatedMidiRenderer>();
+    // Less than the lead is rendered when the rendering is held: too little to start on.
+    auto renderer = std::make_shared<GatedMidiRenderer>(oneSecond, SdlMediaDevice::leadFrames / 2);
     SdlMediaDevice device(audio, renderer);
     device.setFileName(midi("bgm.mid"));
     device.command(Open);
+    renderer->waitUntilHeld();
     ASSERT_TRUE(device.isLoading());
     send(device, {Stop, Prev, Play});
     expectSilence("while rendering");
