@@ -28,8 +28,9 @@ public:
     class Sink {
     public:
         virtual ~Sink() = default;
-        // Called once, before any sound: room for the whole song, zeroed, which the sink owns and
-        // keeps in place at least until the rendering has returned.
+        // Called before any sound: room for the whole song, zeroed, which the sink owns and keeps
+        // in place at least until the rendering has returned. Called again only when a cached
+        // song turned out damaged before anything was announced; the new room replaces the old.
         virtual std::span<std::int16_t> reserve(std::size_t samples) = 0;
         // The first `samples` samples are final and will not be written again.
         virtual void rendered(std::size_t samples) = 0;

@@ -157,6 +157,7 @@ void SdlMediaDevice::streamStarted(unsigned generation, const std::shared_ptr<Pc
     if (generation != generation_ || phase_ != Phase::Rendering || !audio_)
         return;
     // The chunk gets the buffer's final length now: the mixer takes it when the channel starts.
+    chunk_.reset();
     pcm_ = pcm;
     chunk_ = audio_->wrapPcm(pcm_->samples());
     renderedSamples_ = 0;
@@ -202,12 +203,6 @@ void SdlMediaDevice::finishRenderingLocked(unsigned generation, const std::strin
     if (phase_ == Phase::Ready && playWhenReady_)
         startLocked();
     playWhenReady_ = false;
-}
-
-bool SdlMediaDevice::canPlay() const
-{
-    const std::lock_guard lock(mutex_);
-    return canPlayLocked();
 }
 
 bool SdlMediaDevice::canPlayLocked() const

@@ -17,8 +17,9 @@
 // A media device on its own channel of the audio system. A wave file is loaded on Open; a MIDI
 // file is rendered to PCM on a worker thread so that Open returns at once, and plays while the
 // rest is still rendered: a Play sent meanwhile starts it as soon as a short lead is rendered,
-// and Stop, Prev and Play act on it from then on as on a finished one. No command blocks. A missing or unplayable file,
-// or an audio system without output, leaves the device silent; it still accepts every command.
+// and Stop, Prev and Play act on it from then on as on a finished one. No command blocks. A
+// missing or unplayable file, or an audio system without output, leaves the device silent; it
+// still accepts every command.
 class SdlMediaDevice final : public MediaDevice {
 public:
     explicit SdlMediaDevice(SdlAudioSystem& audio,
@@ -32,8 +33,6 @@ public:
 
     // True once the opened file is loaded (or wholly rendered).
     bool isReady() const;
-    // True once the opened file can sound: ready, or rendered far enough ahead to play on.
-    bool canPlay() const;
     // How much of a MIDI file must be rendered ahead before it starts playing, in frames.
     static constexpr long leadFrames = SdlAudioSystem::frequency / 4;
     // True while a MIDI file is being rendered.
@@ -58,6 +57,7 @@ private:
     void streamed(unsigned generation, std::size_t samples);
     void finishRendering(unsigned generation, const std::string& path, const MidiRenderer::Streamed& result);
     void finishRenderingLocked(unsigned generation, const std::string& path, const MidiRenderer::Streamed& result);
+    // Ready, or rendered far enough ahead to play on while the rest is rendered.
     bool canPlayLocked() const;
     void startLocked();
     void releaseLocked();
