@@ -60,15 +60,34 @@ std::optional<std::uint64_t> CachingMidiRenderer::keyFor(const std::string& midi
     return key;
 }
 
-MidiRenderer::Result CachingMidiRenderer::render(const std::string& midiPath, int frequency, std::stop_token stop) const
+MidiRenderer::Streamed CachingMidiRenderer::stream(const std::string& midiPath, int frequency, std::stop_token stop,
+                                                   Sink& sink) const
 {
     const auto key = keyFor(midiPath, frequency);
     if (key) {
-        if (auto pcm = cache_.load(midiPath, *key))
-            return {std::move(*pcm), {}};
+        std::size_t samples = 0;
+        const bool loaded = cache_.loadInto(midiPath, *key, [&](std::size_t size) {
+            samples = size;
+            return sink.reserve(size);
+        });
+        if (loaded) {
+            sink.rendered(samples);
+            return {samples, {}};
+        }
     }
-    Result result = renderer_->render(midiPath, frequency, stop);
-    if (key && !result.pcm.empty())
-        cache_.store(midiPath, *key, result.pcm);
-    return result;
+    // Notes where the sound goes, so that the complete song can be stored as it was streamed.
+    class Recorder final : public Sink {
+    public:
+        explicit Recorder(Sink& sink) : sink_(sink) {}
+        std::span<std::int16_t> reserve(std::size_t samples) override { return room = sink_.reserve(samples); }
+        void rendered(std::size_t samples) override { sink_.rendered(samples); }
+        std::span<std::int16_t> room;
+
+    private:
+        Sink& sink_;
+    } recorder(sink);
+    const Streamed streamed = renderer_->stream(midiPath, frequency, stop, recorder);
+    if (key && streamed.samples > 0 && streamed.samples <= recorder.room.size())
+        cache_.store(midiPath, *key, recorder.room.first(streamed.samples));
+    return streamed;
 }

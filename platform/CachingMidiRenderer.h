@@ -16,7 +16,8 @@ public:
 
     CachingMidiRenderer(std::shared_ptr<const MidiRenderer> renderer, MusicCache cache);
 
-    Result render(const std::string& midiPath, int frequency, std::stop_token stop) const override;
+    // A cached song is handed over whole; otherwise it streams as it renders and is stored once complete.
+    Streamed stream(const std::string& midiPath, int frequency, std::stop_token stop, Sink& sink) const override;
     std::string settingsKey(int frequency) const override { return renderer_->settingsKey(frequency); }
 
     // The rendering key of a song, or nothing when its file or the soundfont cannot be read.

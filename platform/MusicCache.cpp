@@ -127,32 +127,45 @@ std::string MusicCache::entryPath(const std::string& song, std::uint64_t key) co
 
 std::optional<std::vector<std::int16_t>> MusicCache::load(const std::string& song, std::uint64_t key) const
 {
-    if (directory_.empty())
+    std::vector<std::int16_t> pcm;
+    const bool loaded = loadInto(song, key, [&pcm](std::size_t samples) {
+        pcm.resize(samples);
+        return std::span<std::int16_t>(pcm);
+    });
+    if (!loaded)
         return std::nullopt;
+    return pcm;
+}
+
+bool MusicCache::loadInto(const std::string& song, std::uint64_t key,
+                          const std::function<std::span<std::int16_t>(std::size_t samples)>& room) const
+{
+    if (directory_.empty())
+        return false;
     // Non-blocking and no links: a FIFO or a device planted here must not hang or flood us.
     FileDescriptor fd(::open(entryPath(song, key).c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
     if (fd.get() < 0)
-        return std::nullopt;
+        return false;
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < static_cast<off_t>(sizeof(Header)))
-        return std::nullopt;
+        return false;
     Header header{};
     if (!readExactly(fd.get(), &header, sizeof header) || std::memcmp(header.magic, magic, sizeof magic) != 0
         || header.version != formatVersion || header.key != key || header.samples == 0
         || header.samples > maxSamples
         || static_cast<std::uint64_t>(info.st_size) != sizeof(Header) + header.samples * sizeof(std::int16_t))
-        return std::nullopt;
-    std::vector<std::int16_t> pcm(static_cast<std::size_t>(header.samples));
-    if (!readExactly(fd.get(), pcm.data(), pcm.size() * sizeof(std::int16_t)))
-        return std::nullopt;
+        return false;
+    const std::span<std::int16_t> pcm = room(static_cast<std::size_t>(header.samples));
+    if (pcm.size() != header.samples || !readExactly(fd.get(), pcm.data(), pcm.size() * sizeof(std::int16_t)))
+        return false;
     if (hash(pcm.data(), pcm.size() * sizeof(std::int16_t)) != header.checksum)
-        return std::nullopt;
+        return false;
     // Marks it as the most recently used entry of its song.
     ::futimens(fd.get(), nullptr);
-    return pcm;
+    return true;
 }
 
-void MusicCache::store(const std::string& song, std::uint64_t key, const std::vector<std::int16_t>& pcm) const
+void MusicCache::store(const std::string& song, std::uint64_t key, std::span<const std::int16_t> pcm) const
 {
     if (directory_.empty() || pcm.empty() || pcm.size() > maxSamples)
         return;

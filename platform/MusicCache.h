@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -28,7 +30,11 @@ public:
 
     // `song` names the entry (the MIDI file's name); `key` identifies what was rendered.
     std::optional<std::vector<std::int16_t>> load(const std::string& song, std::uint64_t key) const;
-    void store(const std::string& song, std::uint64_t key, const std::vector<std::int16_t>& pcm) const;
+    // The same, read straight into the room `room` gives for the entry's samples; false on a miss,
+    // which may come after `room` was asked (a damaged entry is only found out once read).
+    bool loadInto(const std::string& song, std::uint64_t key,
+                  const std::function<std::span<std::int16_t>(std::size_t samples)>& room) const;
+    void store(const std::string& song, std::uint64_t key, std::span<const std::int16_t> pcm) const;
 
     // The file an entry lives in (for tests).
     std::string entryPath(const std::string& song, std::uint64_t key) const;

@@ -237,7 +237,7 @@ SdlAudioSystem::Chunk SdlAudioSystem::loadWave(const std::string& path, std::str
     return chunk;
 }
 
-SdlAudioSystem::Chunk SdlAudioSystem::wrapPcm(const std::vector<std::int16_t>& pcm) const
+SdlAudioSystem::Chunk SdlAudioSystem::wrapPcm(std::span<const std::int16_t> pcm) const
 {
     if (!open_ || pcm.empty())
         return nullptr;

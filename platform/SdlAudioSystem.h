@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,7 +48,7 @@ public:
     // Null on failure, with the reason in `error`.
     Chunk loadWave(const std::string& path, std::string& error) const;
     // The chunk reads `pcm` in place; `pcm` must outlive it and stay unchanged.
-    Chunk wrapPcm(const std::vector<std::int16_t>& pcm) const;
+    Chunk wrapPcm(std::span<const std::int16_t> pcm) const;
 
     void play(int channel, Mix_Chunk* chunk) const;
     void pause(int channel) const;

@@ -108,6 +108,31 @@ void SdlMediaDevice::open()
     phase_ = Phase::Ready;
 }
 
+// Hands the rendering the device's buffer and tells the device how far it is rendered. Holds
+// the buffer itself, so the rendering writes into live memory even after the device let go.
+class SdlMediaDevice::Stream final : public MidiRenderer::Sink {
+public:
+    Stream(SdlMediaDevice& device, unsigned generation)
+        : device_(device)
+        , generation_(generation)
+    {
+    }
+
+    std::span<std::int16_t> reserve(std::size_t samples) override
+    {
+        pcm_ = std::make_shared<PcmBuffer>(samples);
+        device_.streamStarted(generation_, pcm_);
+        return pcm_->samples();
+    }
+
+    void rendered(std::size_t samples) override { device_.streamed(generation_, samples); }
+
+private:
+    SdlMediaDevice& device_;
+    const unsigned generation_;
+    std::shared_ptr<PcmBuffer> pcm_;
+};
+
 void SdlMediaDevice::renderInBackground(const std::string& path)
 {
     unsigned generation = 0;
@@ -119,50 +144,91 @@ void SdlMediaDevice::renderInBackground(const std::string& path)
     // Replacing the worker waits for an earlier rendering, which close() has already cancelled.
     worker_ = std::jthread([this, path, generation](std::stop_token stop) {
         // Rendering takes a second or two of CPU at startup; the reel and the mixer come first.
+        // It still runs far ahead of the playing: the synth renders many times faster than real time.
         setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
-        finishRendering(generation, path, midiRenderer_->render(path, SdlAudioSystem::frequency, stop));
+        Stream stream(*this, generation);
+        finishRendering(generation, path, midiRenderer_->stream(path, SdlAudioSystem::frequency, stop, stream));
     });
 }
 
-void SdlMediaDevice::finishRendering(unsigned generation, const std::string& path, MidiRenderer::Result result)
-{
-    finishRenderingLocked(generation, path, std::move(result));
-    settled_.notify_all();
-}
-
-void SdlMediaDevice::finishRenderingLocked(unsigned generation, const std::string& path, MidiRenderer::Result result)
+void SdlMediaDevice::streamStarted(unsigned generation, const std::shared_ptr<PcmBuffer>& pcm)
 {
     const std::lock_guard lock(mutex_);
     if (generation != generation_ || phase_ != Phase::Rendering || !audio_)
         return;
-    if (result.pcm.empty()) {
+    // The chunk gets the buffer's final length now: the mixer takes it when the channel starts.
+    chunk_.reset();
+    pcm_ = pcm;
+    chunk_ = audio_->wrapPcm(pcm_->samples());
+    renderedSamples_ = 0;
+}
+
+void SdlMediaDevice::streamed(unsigned generation, std::size_t samples)
+{
+    const std::lock_guard lock(mutex_);
+    if (generation != generation_ || phase_ != Phase::Rendering || !chunk_)
+        return;
+    renderedSamples_ = samples;
+    if (playWhenReady_ && canPlayLocked())
+        startLocked();
+}
+
+void SdlMediaDevice::finishRendering(unsigned generation, const std::string& path, const MidiRenderer::Streamed& result)
+{
+    finishRenderingLocked(generation, path, result);
+    settled_.notify_all();
+}
+
+void SdlMediaDevice::finishRenderingLocked(unsigned generation, const std::string& path,
+                                           const MidiRenderer::Streamed& result)
+{
+    const std::lock_guard lock(mutex_);
+    if (generation != generation_ || phase_ != Phase::Rendering || !audio_)
+        return;
+    if (result.samples == 0 || !chunk_ || result.samples > pcm_->samples().size()) {
         if (!result.error.empty())
             reportUnplayable(path, result.error);
+        releaseLocked();
         phase_ = Phase::Closed;
         return;
     }
-    pcm_ = std::move(result.pcm);
-    chunk_ = audio_->wrapPcm(pcm_);
-    phase_ = chunk_ ? Phase::Ready : Phase::Closed;
-    if (phase_ == Phase::Ready && playWhenReady_) {
-        audio_->play(channel_, chunk_.get());
-        started_ = true;
+    if (!started_) {
+        // Not playing yet, so the trailing silence can still go; shrinking keeps the buffer in place.
+        chunk_.reset();
+        pcm_->shrink(result.samples);
+        chunk_ = audio_->wrapPcm(pcm_->samples());
     }
+    renderedSamples_ = result.samples;
+    phase_ = chunk_ ? Phase::Ready : Phase::Closed;
+    if (phase_ == Phase::Ready && playWhenReady_)
+        startLocked();
+    playWhenReady_ = false;
+}
+
+bool SdlMediaDevice::canPlayLocked() const
+{
+    return phase_ == Phase::Ready
+           || (phase_ == Phase::Rendering && chunk_
+               && renderedSamples_ >= static_cast<std::size_t>(leadFrames) * SdlAudioSystem::channels);
+}
+
+void SdlMediaDevice::startLocked()
+{
+    audio_->play(channel_, chunk_.get());
+    started_ = true;
     playWhenReady_ = false;
 }
 
 void SdlMediaDevice::play()
 {
     const std::lock_guard lock(mutex_);
-    if (phase_ == Phase::Rendering) {
-        playWhenReady_ = true;
-    } else if (phase_ == Phase::Ready) {
-        if (started_) {
+    if (canPlayLocked()) {
+        if (started_)
             audio_->resume(channel_);
-        } else {
-            audio_->play(channel_, chunk_.get());
-            started_ = true;
-        }
+        else
+            startLocked();
+    } else if (phase_ == Phase::Rendering) {
+        playWhenReady_ = true;
     }
 }
 
@@ -170,14 +236,14 @@ void SdlMediaDevice::stop()
 {
     const std::lock_guard lock(mutex_);
     playWhenReady_ = false;
-    if (phase_ == Phase::Ready && started_)
+    if (started_)
         audio_->pause(channel_);
 }
 
 void SdlMediaDevice::rewind()
 {
     const std::lock_guard lock(mutex_);
-    if (phase_ == Phase::Ready && started_) {
+    if (started_) {
         audio_->halt(channel_);
         started_ = false;
     }
@@ -202,6 +268,6 @@ void SdlMediaDevice::releaseLocked()
     started_ = false;
     playWhenReady_ = false;
     chunk_.reset();
-    pcm_.clear();
-    pcm_.shrink_to_fit();
+    pcm_.reset();
+    renderedSamples_ = 0;
 }

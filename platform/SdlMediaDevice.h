@@ -2,6 +2,7 @@
 
 #include "platform/MediaDevice.h"
 #include "platform/MidiRenderer.h"
+#include "platform/PcmBuffer.h"
 #include "platform/SdlAudioSystem.h"
 
 #include <cstdint>
@@ -14,9 +15,11 @@
 #include <vector>
 
 // A media device on its own channel of the audio system. A wave file is loaded on Open; a MIDI
-// file is rendered to PCM on a worker thread so that Open returns at once, and a Play sent
-// meanwhile starts it as soon as it is ready. No command blocks. A missing or unplayable file,
-// or an audio system without output, leaves the device silent; it still accepts every command.
+// file is rendered to PCM on a worker thread so that Open returns at once, and plays while the
+// rest is still rendered: a Play sent meanwhile starts it as soon as a short lead is rendered,
+// and Stop, Prev and Play act on it from then on as on a finished one. No command blocks. A
+// missing or unplayable file, or an audio system without output, leaves the device silent; it
+// still accepts every command.
 class SdlMediaDevice final : public MediaDevice {
 public:
     explicit SdlMediaDevice(SdlAudioSystem& audio,
@@ -28,8 +31,10 @@ public:
     void setFileName(const std::string& path) override;
     void command(MediaCommand command) override;
 
-    // True once the opened file is loaded (or rendered) and can sound.
+    // True once the opened file is loaded (or wholly rendered).
     bool isReady() const;
+    // How much of a MIDI file must be rendered ahead before it starts playing, in frames.
+    static constexpr long leadFrames = SdlAudioSystem::frequency / 4;
     // True while a MIDI file is being rendered.
     bool isLoading() const;
     // Returns once no rendering is under way: the file is ready, failed or was closed. The
@@ -46,9 +51,15 @@ private:
     void stop();
     void rewind();
     void close();
+    class Stream;
     void renderInBackground(const std::string& path);
-    void finishRendering(unsigned generation, const std::string& path, MidiRenderer::Result result);
-    void finishRenderingLocked(unsigned generation, const std::string& path, MidiRenderer::Result result);
+    void streamStarted(unsigned generation, const std::shared_ptr<PcmBuffer>& pcm);
+    void streamed(unsigned generation, std::size_t samples);
+    void finishRendering(unsigned generation, const std::string& path, const MidiRenderer::Streamed& result);
+    void finishRenderingLocked(unsigned generation, const std::string& path, const MidiRenderer::Streamed& result);
+    // Ready, or rendered far enough ahead to play on while the rest is rendered.
+    bool canPlayLocked() const;
+    void startLocked();
     void releaseLocked();
     void disconnect();
 
@@ -63,7 +74,9 @@ private:
     unsigned generation_ = 0;   // tells a stale rendering from the current one
     bool playWhenReady_ = false;
     bool started_ = false;      // the channel holds our sound: playing, paused or played out
-    std::vector<std::int16_t> pcm_;
+    std::size_t renderedSamples_ = 0;  // how much of pcm_ is final while rendering goes on
+    // Shared with the rendering, which writes into it until it returns, even after a Close.
+    std::shared_ptr<PcmBuffer> pcm_;
     SdlAudioSystem::Chunk chunk_;  // after pcm_: a chunk of rendered PCM reads pcm_ in place
 
     std::jthread worker_;

@@ -2,9 +2,11 @@
 // mixed output, and how long opening the two MIDI files takes to return and to finish rendering.
 //
 //   audio_latency [start.wav [bgm.mid [goal.mid]]] [--repeat N] [--buffer FRAMES]
-//                 [--capture [--no-rest]] [--cache DIRECTORY]
+//                 [--capture [--no-rest]] [--cache DIRECTORY] [--play-after MS]
 //
-// --cache renders through the music cache in DIRECTORY, as the game does.
+// --cache renders through the music cache in DIRECTORY, as the game does: the first run with an
+// empty DIRECTORY shows a first launch (Play while the song still renders), the second a warm cache.
+// --play-after sends the MIDI files' Play that long after their Open (default: at once).
 // --capture measures the whole way to the sound server instead: Play to the sound arriving at
 // the default capture source, after the output has been silent long enough for the mixer to
 // rest. Run it through PulseAudio or PipeWire with a null sink, e.g.
@@ -111,6 +113,36 @@ void measureMidiOpening(SdlAudioSystem& audio, const std::string& bgm, const std
                 millisecondsBetween(before, returned), millisecondsBetween(before, Clock::now()));
 }
 
+// Open then Play at once, as a first launch may: the time from the Play to the song's first sound
+// in the mixed output, however much of it has to be rendered first.
+void measureMidiPlay(SdlAudioSystem& audio, OutputOnsetWatcher& watcher, const std::string& bgm,
+                     const std::string& goal, const std::shared_ptr<const MidiRenderer>& renderer,
+                     std::chrono::milliseconds playAfter)
+{
+    std::printf("\nOpen, Play %lld ms later, to the MIDI file's first sound in the mixed output\n",
+                static_cast<long long>(playAfter.count()));
+    for (const std::string& path : {bgm, goal}) {
+        SdlMediaDevice device(audio, renderer);
+        device.setFileName(path);
+        if (!watcher.waitForSilentPasses(2, std::chrono::seconds(2)))
+            std::fprintf(stderr, "the output never fell silent\n");
+        watcher.arm();
+        const auto opened = Clock::now();
+        device.command(Open);
+        std::this_thread::sleep_for(playAfter);
+        const auto before = Clock::now();
+        device.command(Play);
+        const auto onset = watcher.waitForOnset(std::chrono::seconds(120));
+        if (!onset) {
+            std::printf("  %-10s never sounded\n", fs::path(path).filename().c_str());
+            continue;
+        }
+        std::printf("  %-10s Play to first sound %8.1f ms (Open to first sound %8.1f ms)\n",
+                    fs::path(path).filename().c_str(), millisecondsBetween(before, *onset),
+                    millisecondsBetween(opened, *onset));
+    }
+}
+
 int measureCaptured(SdlAudioSystem& audio, const std::string& startWav, int repeat, bool resting)
 {
     CapturedOnsetWatcher watcher(SdlAudioSystem::frequency);
@@ -161,6 +193,7 @@ int main(int argc, char** argv)
     bool capture = false;
     bool rest = true;
     std::string cacheDirectory;
+    std::chrono::milliseconds playAfter{0};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--repeat" && i + 1 < argc)
@@ -171,6 +204,8 @@ int main(int argc, char** argv)
             rest = false;
         else if (arg == "--cache" && i + 1 < argc)
             cacheDirectory = argv[++i];
+        else if (arg == "--play-after" && i + 1 < argc)
+            playAfter = std::chrono::milliseconds(std::max(0, std::atoi(argv[++i])));
         else if (arg == "--buffer" && i + 1 < argc)
             bufferFrames = std::max(64, std::atoi(argv[++i]));
         else
@@ -238,6 +273,7 @@ int main(int argc, char** argv)
         std::printf("\nmusic cache: %s (run twice: the second run reads it)\n", cacheDirectory.c_str());
         renderer = std::make_shared<CachingMidiRenderer>(renderer, MusicCache(cacheDirectory));
     }
+    measureMidiPlay(audio, watcher, bgm, goal, renderer, playAfter);
     measureMidiOpening(audio, bgm, goal, renderer);
     std::error_code ignored;
     fs::remove_all(scratch, ignored);

@@ -273,10 +273,12 @@ TEST_F(SdlMediaDeviceTest, unusableFilesLeaveTheDeviceSilentWithOneLineOnStderrA
 
 TEST_F(SdlMediaDeviceTest, playWhileAMidiFileRendersStartsItFromTheBeginningWhenReady)
 {
-    auto renderer = std::make_shared<GatedMidiRenderer>();
+    // Less than the lead is rendered when the rendering is held: too little to start on.
+    auto renderer = std::make_shared<GatedMidiRenderer>(oneSecond, SdlMediaDevice::leadFrames / 2);
     SdlMediaDevice device(audio, renderer);
     device.setFileName(midi("bgm.mid"));
     device.command(Open);
+    renderer->waitUntilHeld();
     ASSERT_TRUE(device.isLoading());
     send(device, {Stop, Prev, Play});
     expectSilence("while rendering");
@@ -285,6 +287,66 @@ TEST_F(SdlMediaDeviceTest, playWhileAMidiFileRendersStartsItFromTheBeginningWhen
     renderer->open();
     expectStartsFromTheBeginning(since, "once rendered");
     EXPECT_TRUE(device.isReady());
+}
+
+TEST_F(SdlMediaDeviceTest, aMidiFileStillRenderingPlaysOnceALeadIsRenderedAndStopPrevPlayKeepTheirMeaning)
+{
+    // The first second is rendered; the rest waits for the test.
+    auto renderer = std::make_shared<GatedMidiRenderer>(3 * oneSecond, oneSecond);
+    SdlMediaDevice device(audio, renderer);
+    device.setFileName(midi("bgm.mid"));
+    auto since = probe.nextIndex();
+    send(device, {Open, Stop, Prev, Play});
+    expectStartsFromTheBeginning(since, "Play while rendering");
+    ASSERT_TRUE(device.isLoading()) << "the rendering should still be held";
+
+    playUntil(device, oneSecond / 20);
+    device.command(Stop);
+    const auto stoppedAt = probe.nextIndex();
+    EXPECT_EQ(Mix_Paused(device.channel()), 1);
+    expectSilence("Stop while rendering");
+    since = probe.nextIndex();
+    device.command(Play);
+    const auto resumed = probe.waitFor(since, sounding);
+    ASSERT_TRUE(resumed);
+    EXPECT_EQ(resumed->firstPosition, lastPositionBefore(stoppedAt) + 1) << "Play after Stop should resume";
+
+    since = probe.nextIndex();
+    send(device, {Prev, Play});
+    expectStartsFromTheBeginning(since, "Prev, Play while rendering");
+    ASSERT_TRUE(device.isLoading());
+
+    // The rest arrives while it plays: it plays on into it, in order, without starting over.
+    since = probe.nextIndex();
+    renderer->open();
+    device.waitUntilSettled();
+    EXPECT_TRUE(device.isReady());
+    const auto later = probe.waitFor(since, [](const Block& b) { return b.lastPosition > oneSecond * 3 / 2; },
+                                     std::chrono::seconds(10));
+    ASSERT_TRUE(later) << "the part rendered after the start never played";
+    const auto blocks = probe.collect(since, later->index - since + 1);
+    EXPECT_TRUE(std::all_of(blocks.begin(), blocks.end(), [](const Block& b) { return b.silent() || b.inOrder; }));
+    EXPECT_TRUE(std::none_of(blocks.begin(), blocks.end(), [](const Block& b) { return b.firstPosition == 0; }));
+}
+
+TEST_F(SdlMediaDeviceTest, aRenderingThatFailsWhileItPlaysFallsSilentWithOneLineOnStderr)
+{
+    auto renderer = std::make_shared<GatedMidiRenderer>(3 * oneSecond, oneSecond);
+    SdlMediaDevice device(audio, renderer);
+    device.setFileName(midi("bgm.mid"));
+    const auto since = probe.nextIndex();
+    send(device, {Open, Play});
+    ASSERT_TRUE(probe.waitFor(since, sounding));
+
+    ::testing::internal::CaptureStderr();
+    renderer->fail();
+    device.waitUntilSettled();
+    const std::string report = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 1) << report;
+    EXPECT_FALSE(device.isReady());
+    EXPECT_EQ(Mix_Playing(device.channel()), 0);
+    send(device, {Play, Stop, Prev, Play});
+    expectSilence("after the rendering failed");
 }
 
 TEST_F(SdlMediaDeviceTest, stopOrCloseWhileAMidiFileRendersCancelsThePlayWaitingForIt)
