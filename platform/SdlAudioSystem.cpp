@@ -49,6 +49,10 @@ public:
         return resting_;
     }
 
+    // The audio thread takes this lock at the start of every pass, so what was written before
+    // it is let go is seen by the passes after.
+    void publish() const { const std::lock_guard lock(mutex_); }
+
     // The music hook: on the audio thread, mixer locked, before the channels are mixed.
     static void onPassStart(void* self, Uint8*, int) { static_cast<MixerRest*>(self)->passStart(); }
 
@@ -285,6 +289,11 @@ void SdlAudioSystem::setOutputListener(OutputListener listener, void* context, P
     const MixerRest::Hold hold(mixerRest);
     Mix_SetPostMix(listener, context);
     mixerRest.setListening(listener != nullptr && passes == Passes::Every);
+}
+
+void SdlAudioSystem::publishWrites() const
+{
+    mixerRest.publish();
 }
 
 bool SdlAudioSystem::isResting() const

@@ -50,6 +50,10 @@ public:
     // The chunk reads `pcm` in place; `pcm` must outlive it and stay unchanged.
     Chunk wrapPcm(std::span<const std::int16_t> pcm) const;
 
+    // Makes samples written into a chunk that may already be playing visible to the audio
+    // thread from its next pass on: music streams into its chunk while it renders.
+    void publishWrites() const;
+
     void play(int channel, Mix_Chunk* chunk) const;
     void pause(int channel) const;
     void resume(int channel) const;

@@ -168,6 +168,8 @@ void SdlMediaDevice::streamed(unsigned generation, std::size_t samples)
     const std::lock_guard lock(mutex_);
     if (generation != generation_ || phase_ != Phase::Rendering || !chunk_)
         return;
+    if (started_)
+        audio_->publishWrites();
     renderedSamples_ = samples;
     if (playWhenReady_ && canPlayLocked())
         startLocked();
