@@ -4,6 +4,7 @@
 #include "platform/MusicCache.h"
 
 #include <memory>
+#include <optional>
 
 // Renders through another renderer once per song and rendering key, and from then on reads the
 // result from the music cache. The key covers the MIDI file's bytes, the soundfont's path, size

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <utility>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -123,18 +124,6 @@ std::string MusicCache::entryPath(const std::string& song, std::uint64_t key) co
     char hex[17];
     std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(key));
     return directory_ + "/" + songPrefix(song) + hex + ".pcm";
-}
-
-std::optional<std::vector<std::int16_t>> MusicCache::load(const std::string& song, std::uint64_t key) const
-{
-    std::vector<std::int16_t> pcm;
-    const bool loaded = loadInto(song, key, [&pcm](std::size_t samples) {
-        pcm.resize(samples);
-        return std::span<std::int16_t>(pcm);
-    });
-    if (!loaded)
-        return std::nullopt;
-    return pcm;
 }
 
 bool MusicCache::loadInto(const std::string& song, std::uint64_t key,

@@ -2,10 +2,8 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <span>
 #include <string>
-#include <vector>
 
 // Rendered music kept between runs, one file per song and rendering key, in the player's cache
 // folder. Every entry read is treated as untrusted: anything that is not a regular file of the
@@ -29,9 +27,8 @@ public:
     static std::uint64_t hash(const void* data, std::size_t size, std::uint64_t seed = 14695981039346656037ull);
 
     // `song` names the entry (the MIDI file's name); `key` identifies what was rendered.
-    std::optional<std::vector<std::int16_t>> load(const std::string& song, std::uint64_t key) const;
-    // The same, read straight into the room `room` gives for the entry's samples; false on a miss,
-    // which may come after `room` was asked (a damaged entry is only found out once read).
+    // Reads an entry straight into the room `room` gives for its samples; false on a miss, which
+    // may come after `room` was asked (a damaged entry is only found out once read).
     bool loadInto(const std::string& song, std::uint64_t key,
                   const std::function<std::span<std::int16_t>(std::size_t samples)>& room) const;
     void store(const std::string& song, std::uint64_t key, std::span<const std::int16_t> pcm) const;
