@@ -21,7 +21,9 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPointer>
+#include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -387,6 +389,20 @@ TEST_F(MainWindowFixture, theDecorativeTimersRepaintTheirAreasNoSoonerThanTheirI
     // Qt may wake a coarse timer up to 5 % early; a paint may come a little after its tick.
     EXPECT_GE((ledChanges[20] - ledChanges[0]) / 20, 45'000);
     EXPECT_GE(titleChanges[2] - titleChanges[1], 900'000);
+}
+
+// What reaches the screen: after many steps the bar the window shows is the marquee's own
+// picture, so no cell a tick changed was left unpainted.
+TEST_F(MainWindowFixture, everyCellTheMarqueeChangesReachesTheScreen)
+{
+    Surface bar = window->ledBar()->surface();
+    for (int step = 0; step < 30; ++step) {
+        QTRY_VERIFY(window->ledBar()->surface() != bar);
+        bar = window->ledBar()->surface();
+    }
+    const QPoint at = window->ledBar()->mapTo(window, QPoint());
+    const QPixmap shown = window->screen()->grabWindow(window->winId(), at.x(), at.y(), 300, 25);
+    EXPECT_TRUE(surfaceFromImage(shown.toImage()) == window->ledBar()->surface());
 }
 
 // Every way out closes the four devices in order and leaves the event loop with status 0, which
