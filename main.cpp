@@ -1,19 +1,19 @@
 #include "App.h"
-#include "ProgramInfo.h"
 #include "platform/CachingMidiRenderer.h"
 #include "platform/ClockSeededRandom.h"
 #include "platform/DataDirectory.h"
 #include "platform/DesktopShell.h"
 #include "platform/FirstExposure.h"
-#include "ui/GuardedApplication.h"
+#include "platform/Fonts.h"
+#include "platform/PlayerDataHome.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/SdlAudioSystem.h"
 #include "platform/SdlMediaDevice.h"
 #include "platform/SteadyClock.h"
 #include "platform/TerminationSignals.h"
-#include "record/PlayerDataHome.h"
+#include "ProgramInfo.h"
 #include "record/RecordLocation.h"
-#include "ui/Fonts.h"
+#include "ui/GuardedApplication.h"
 
 #include <QIcon>
 

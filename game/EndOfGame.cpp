@@ -1,9 +1,9 @@
 #include "game/EndOfGame.h"
 
+#include "game/BestScoreValue.h"
 #include "game/CounterText.h"
-#include "record/BestScoreValue.h"
 
-EndOfGame::EndOfGame(GameState& state, GameView& view, SoundCues& sounds, ScoreLoader& loader)
+EndOfGame::EndOfGame(GameState& state, GameView& view, CuePlayer& sounds, ScoreLoader& loader)
     : state_(state), view_(view), sounds_(sounds), loader_(loader)
 {
 }

@@ -9,7 +9,7 @@ constexpr std::int16_t kTicksBetweenRotationSounds = 3;
 
 } // namespace
 
-Game::Game(GameView& view, SoundCues& sounds, const Clock& clock, RandomSource& random,
+Game::Game(GameView& view, CuePlayer& sounds, const Clock& clock, RandomSource& random,
            const RecordStore& record, Surfaces surfaces)
     : view_(view),
       clock_(clock),

@@ -1,17 +1,17 @@
 #pragma once
 
+#include "game/CuePlayer.h"
 #include "game/EndOfGame.h"
 #include "game/GameState.h"
 #include "game/GameTally.h"
+#include "game/GameView.h"
 #include "game/KeyJudge.h"
+#include "game/RecordStore.h"
 #include "game/Reel.h"
 #include "game/ScoreLoader.h"
 #include "platform/Clock.h"
-#include "game/GameView.h"
 #include "platform/RandomSource.h"
 #include "platform/Surface.h"
-#include "record/RecordStore.h"
-#include "sound/SoundCues.h"
 
 #include <string>
 
@@ -25,7 +25,7 @@ public:
         const Surface& picMask;
     };
 
-    Game(GameView& view, SoundCues& sounds, const Clock& clock, RandomSource& random,
+    Game(GameView& view, CuePlayer& sounds, const Clock& clock, RandomSource& random,
          const RecordStore& record, Surfaces surfaces);
 
     // Start-up after the window is shown: opens the sound devices on the files in
@@ -52,7 +52,7 @@ private:
     GameState state_;
     GameView& view_;
     const Clock& clock_;
-    SoundCues& sounds_;
+    CuePlayer& sounds_;
     Reel reel_;
     ScoreLoader loader_;
     EndOfGame end_;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "results/FinishedGame.h"
-#include "results/GameHistory.h"
+#include "game/FinishedGame.h"
+#include "game/GameHistory.h"
 
 #include <cstdint>
 

@@ -11,7 +11,7 @@ constexpr double kMissPenaltyMs = 500;
 
 } // namespace
 
-KeyJudge::KeyJudge(GameState& state, GameView& view, SoundCues& sounds, EndOfGame& end, GameTally& tally)
+KeyJudge::KeyJudge(GameState& state, GameView& view, CuePlayer& sounds, EndOfGame& end, GameTally& tally)
     : state_(state), view_(view), sounds_(sounds), end_(end), tally_(tally)
 {
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "game/CuePlayer.h"
 #include "game/EndOfGame.h"
 #include "game/GameState.h"
 #include "game/GameTally.h"
 #include "game/GameView.h"
-#include "sound/SoundCues.h"
 
 #include <cstdint>
 #include <string>
@@ -12,7 +12,7 @@
 // Judges every key press of the main window against the letter the reel stopped on.
 class KeyJudge {
 public:
-    KeyJudge(GameState& state, GameView& view, SoundCues& sounds, EndOfGame& end, GameTally& tally);
+    KeyJudge(GameState& state, GameView& view, CuePlayer& sounds, EndOfGame& end, GameTally& tally);
 
     // `pressedAtUs` is the moment the key went down, on the game's clock.
     void KeyClick(int keyCode, std::int64_t pressedAtUs);
@@ -23,7 +23,7 @@ public:
 private:
     GameState& state_;
     GameView& view_;
-    SoundCues& sounds_;
+    CuePlayer& sounds_;
     EndOfGame& end_;
     GameTally& tally_;
 };

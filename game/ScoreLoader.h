@@ -2,7 +2,7 @@
 
 #include "game/GameState.h"
 #include "game/GameView.h"
-#include "record/RecordStore.h"
+#include "game/RecordStore.h"
 
 // Reads the best score from the record into strBestScore. A missing record means none has been
 // set; a damaged one is reported and counts as none, and the file is left for the player to

@@ -1,6 +1,6 @@
 #include "platform/ProgramDirectory.h"
 
-#include "record/FilePath.h"
+#include "platform/FilePath.h"
 
 #include <climits>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 #include "record/RecordDialog.h"
 
+#include "platform/PlainMessageBox.h"
 #include "record/RecordWindowLook.h"
-#include "ui/PlainMessageBox.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #include "record/RecordFormat.h"
 
-#include "record/BestScoreValue.h"
+#include "game/BestScoreValue.h"
 #include "record/CharacterList.h"
 #include "record/RecordFieldReader.h"
 #include "record/ShiftJisCodec.h"

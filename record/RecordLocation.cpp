@@ -1,11 +1,11 @@
 #include "record/RecordLocation.h"
 
-#include "record/AtomicWrite.h"
-#include "record/BoundedRead.h"
-#include "record/FinalTarget.h"
-#include "record/LeftoverTemporaries.h"
+#include "platform/AtomicWrite.h"
+#include "platform/BoundedRead.h"
+#include "platform/FinalTarget.h"
+#include "platform/LeftoverTemporaries.h"
+#include "platform/SystemErrorText.h"
 #include "record/RecordFormat.h"
-#include "record/SystemErrorText.h"
 
 #include <cerrno>
 #include <fcntl.h>

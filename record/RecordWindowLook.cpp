@@ -1,7 +1,7 @@
 #include "record/RecordWindowLook.h"
 
-#include "ui/ElidingLabel.h"
-#include "ui/PlainLabel.h"
+#include "platform/ElidingLabel.h"
+#include "platform/PlainLabel.h"
 
 #include <QLabel>
 

@@ -1,8 +1,8 @@
 #include "record/RecordWindows.h"
 
 #include "platform/MaximizeRefusal.h"
+#include "platform/ProblemBox.h"
 #include "platform/TransientParent.h"
-#include "record/ProblemBox.h"
 
 #include <QLabel>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Clock.h"
-#include "record/ProblemReporter.h"
+#include "platform/ProblemReporter.h"
 #include "record/ScoreFile.h"
 #include "record/ScoreWindow.h"
 #include "record/UserNameWindow.h"

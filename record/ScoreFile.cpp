@@ -1,13 +1,13 @@
 #include "record/ScoreFile.h"
 
-#include "record/BestScoreValue.h"
-#include "record/BoundedRead.h"
-#include "record/AtomicWrite.h"
-#include "record/FilePath.h"
-#include "record/FinalTarget.h"
-#include "record/LeftoverTemporaries.h"
+#include "game/BestScoreValue.h"
+#include "platform/AtomicWrite.h"
+#include "platform/BoundedRead.h"
+#include "platform/FilePath.h"
+#include "platform/FinalTarget.h"
+#include "platform/LeftoverTemporaries.h"
+#include "platform/SystemErrorText.h"
 #include "record/RecordFormat.h"
-#include "record/SystemErrorText.h"
 
 #include <cerrno>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "record/DirectoryLock.h"
-#include "record/RecordStore.h"
+#include "game/RecordStore.h"
+#include "platform/DirectoryLock.h"
 
 #include <chrono>
 #include <string>

@@ -1,8 +1,8 @@
 #include "record/ScoreWindow.h"
 
+#include "platform/Fonts.h"
+#include "platform/WindowPlacement.h"
 #include "record/RecordWindowLook.h"
-#include "ui/Fonts.h"
-#include "ui/WindowPlacement.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,12 +1,12 @@
 #include "record/UserNameWindow.h"
 
+#include "platform/Fonts.h"
+#include "platform/LeftoverKeyGuard.h"
+#include "platform/WindowPlacement.h"
 #include "platform/X11HeldKeys.h"
 #include "record/CharacterList.h"
-#include "record/RecordWindowLook.h"
 #include "record/RecordFormat.h"
-#include "ui/Fonts.h"
-#include "ui/LeftoverKeyGuard.h"
-#include "ui/WindowPlacement.h"
+#include "record/RecordWindowLook.h"
 
 #include <QLabel>
 #include <QLineEdit>

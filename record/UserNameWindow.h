@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/EventClock.h"
-#include "record/ProblemReporter.h"
+#include "platform/ProblemReporter.h"
 #include "record/RecordDialog.h"
 
 class LeftoverKeyGuard;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "results/FinishedGame.h"
+#include "game/FinishedGame.h"
 
 #include <QWidget>
 

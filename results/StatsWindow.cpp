@@ -1,6 +1,6 @@
 #include "results/StatsWindow.h"
 
-#include "ui/Fonts.h"
+#include "platform/Fonts.h"
 #include "results/HistoryChart.h"
 #include "results/HistoryCsv.h"
 #include "results/KeyboardChart.h"

@@ -1,6 +1,6 @@
 #include "ui/GuardedApplication.h"
 
-#include "ui/PlainMessageBox.h"
+#include "platform/PlainMessageBox.h"
 
 #include <cstdio>
 #include <cstdlib>

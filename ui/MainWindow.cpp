@@ -1,13 +1,13 @@
 #include "ui/MainWindow.h"
 
 #include "platform/Blit.h"
+#include "platform/Fonts.h"
+#include "platform/MaximizeRefusal.h"
+#include "platform/PlainLabel.h"
 #include "platform/SurfaceImage.h"
 #include "platform/SurfaceWidget.h"
-#include "platform/MaximizeRefusal.h"
-#include "ui/Fonts.h"
-#include "ui/PlainLabel.h"
+#include "platform/WindowPlacement.h"
 #include "ui/ShapeWidget.h"
-#include "ui/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QFontMetricsF>

@@ -1,11 +1,11 @@
 #include "ui/VersionWindow.h"
 
+#include "platform/Fonts.h"
+#include "platform/PlainLabel.h"
 #include "platform/Shell.h"
-#include "ui/Fonts.h"
-#include "ui/MakerInfo.h"
+#include "platform/WindowPlacement.h"
 #include "ProgramInfo.h"
-#include "ui/PlainLabel.h"
-#include "ui/WindowPlacement.h"
+#include "ui/MakerInfo.h"
 
 #include <QFrame>
 #include <QLabel>

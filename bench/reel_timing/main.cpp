@@ -3,12 +3,12 @@
 // ticks; then the time one tick's work takes, and the process CPU while the reel runs and while
 // it stands still with only the window's two decorative timers.
 
+#include "App.h"
 #include "fakes/FakeGameView.h"
 #include "fakes/TemporaryDirectory.h"
 #include "game/Game.h"
 #include "platform/SteadyClock.h"
 #include "platform/SurfaceWidget.h"
-#include "App.h"
 #include "ui/MainWindow.h"
 
 #include <QApplication>

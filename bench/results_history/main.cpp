@@ -8,7 +8,7 @@
 #include "results/ResultsFeature.h"
 #include "results/StatsWindow.h"
 
-#include "ui/Fonts.h"
+#include "platform/Fonts.h"
 
 #include <QApplication>
 #include <QLabel>

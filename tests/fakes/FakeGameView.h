@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/Clock.h"
 #include "game/GameState.h"
 #include "game/GameView.h"
+#include "platform/Clock.h"
 
 #include <functional>
 #include <map>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "record/RecordStore.h"
+#include "game/RecordStore.h"
 
 #include <vector>
 

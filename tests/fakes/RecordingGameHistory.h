@@ -1,6 +1,6 @@
 #pragma once
 
-#include "results/GameHistory.h"
+#include "game/GameHistory.h"
 
 #include <functional>
 #include <vector>

@@ -1,6 +1,6 @@
 // libFuzzer target for what score.dat's bytes go through: the record format and the CP932 codec.
 // Besides the sanitizers' findings it checks the promises the program relies on.
-#include "record/BestScoreValue.h"
+#include "game/BestScoreValue.h"
 #include "record/RecordFormat.h"
 #include "record/ShiftJisCodec.h"
 

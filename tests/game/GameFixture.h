@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/Game.h"
+#include "sound/SoundCues.h"
 
 #include "fakes/FakeClock.h"
 #include "fakes/FakeGameView.h"

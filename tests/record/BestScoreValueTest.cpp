@@ -1,4 +1,4 @@
-#include "record/BestScoreValue.h"
+#include "game/BestScoreValue.h"
 
 #include <gtest/gtest.h>
 

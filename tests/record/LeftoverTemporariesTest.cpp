@@ -1,4 +1,4 @@
-#include "record/LeftoverTemporaries.h"
+#include "platform/LeftoverTemporaries.h"
 
 #include "tests/record/AsOrdinaryUser.h"
 #include "tests/record/ScoreDirectory.h"

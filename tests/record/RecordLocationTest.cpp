@@ -1,4 +1,4 @@
-#include "record/PlayerDataHome.h"
+#include "platform/PlayerDataHome.h"
 #include "record/RecordLocation.h"
 #include "record/ScoreFile.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "record/ProblemReporter.h"
+#include "platform/ProblemReporter.h"
 
 #include <QApplication>
 #include <QFont>

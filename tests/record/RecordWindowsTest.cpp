@@ -1,9 +1,9 @@
 #include "record/RecordWindows.h"
 
+#include "platform/LeftoverKeyGuard.h"
 #include "platform/SteadyClock.h"
 #include "tests/record/RecordWindowTestSupport.h"
 #include "tests/record/ScoreDirectory.h"
-#include "ui/LeftoverKeyGuard.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 #include "record/ScoreWindow.h"
 
+#include "platform/ElidingLabel.h"
 #include "tests/record/RecordWindowTestSupport.h"
 #include "tests/record/ScoreDirectory.h"
-#include "ui/ElidingLabel.h"
 
 #include <QHelpEvent>
 

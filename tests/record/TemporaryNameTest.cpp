@@ -1,4 +1,4 @@
-#include "record/TemporaryName.h"
+#include "platform/TemporaryName.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Whole texts in the four windows, whatever Japanese font the desktop has: ctest runs these
 // tests again with IPA, VL Gothic and Noto CJK as the only fonts, and at several scale factors.
 // What a text covers is found by drawing it, not from the layout code's own arithmetic.
-#include "ui/Fonts.h"
+#include "platform/Fonts.h"
 #include "ui/MainWindow.h"
 #include "ui/ShapeWidget.h"
 #include "ui/VersionWindow.h"

@@ -1,7 +1,7 @@
 #include "tools/sounds/AtomicFile.h"
 
-#include "record/AtomicWrite.h"
-#include "record/SystemErrorText.h"
+#include "platform/AtomicWrite.h"
+#include "platform/SystemErrorText.h"
 
 #include <stdexcept>
 #include <string_view>

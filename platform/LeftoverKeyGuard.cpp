@@ -1,4 +1,4 @@
-#include "ui/LeftoverKeyGuard.h"
+#include "platform/LeftoverKeyGuard.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "record/PlayerDataHome.h"
+#include "platform/PlayerDataHome.h"
 
 #include <cstdlib>
 #include <pwd.h>

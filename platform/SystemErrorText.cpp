@@ -1,4 +1,4 @@
-#include "record/SystemErrorText.h"
+#include "platform/SystemErrorText.h"
 
 #include <locale.h>
 #include <string.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "record/ScoreRecord.h"
+#include "game/ScoreRecord.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "record/FilePath.h"
+#include "platform/FilePath.h"
 
 std::string FilePath::directoryOf(const std::string& path)
 {

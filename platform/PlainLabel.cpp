@@ -1,4 +1,4 @@
-#include "ui/PlainLabel.h"
+#include "platform/PlainLabel.h"
 
 void setSingleBorder(QLabel& label)
 {

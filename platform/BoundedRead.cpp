@@ -1,4 +1,4 @@
-#include "record/BoundedRead.h"
+#include "platform/BoundedRead.h"
 
 #include <cerrno>
 #include <fcntl.h>

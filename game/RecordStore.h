@@ -1,7 +1,7 @@
 #pragma once
 
-#include "record/ScoreReadResult.h"
-#include "record/ScoreRecord.h"
+#include "game/ScoreReadResult.h"
+#include "game/ScoreRecord.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
-#include "record/LeftoverTemporaries.h"
+#include "platform/LeftoverTemporaries.h"
 
-#include "record/FilePath.h"
-#include "record/TemporaryName.h"
+#include "platform/FilePath.h"
+#include "platform/TemporaryName.h"
 
 #include <cerrno>
 #include <csignal>

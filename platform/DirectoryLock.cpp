@@ -1,4 +1,4 @@
-#include "record/DirectoryLock.h"
+#include "platform/DirectoryLock.h"
 
 #include <cerrno>
 #include <fcntl.h>

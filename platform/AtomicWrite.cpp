@@ -1,8 +1,8 @@
-#include "record/AtomicWrite.h"
+#include "platform/AtomicWrite.h"
 
-#include "record/FilePath.h"
-#include "record/TemporaryName.h"
-#include "record/WriteAll.h"
+#include "platform/FilePath.h"
+#include "platform/TemporaryName.h"
+#include "platform/WriteAll.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "ui/PlainMessageBox.h"
+#include "platform/PlainMessageBox.h"
 
 #include <QMessageBox>
 #include <QPushButton>

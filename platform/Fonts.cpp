@@ -1,4 +1,4 @@
-#include "ui/Fonts.h"
+#include "platform/Fonts.h"
 
 #include <QFontMetricsF>
 #include <QLabel>

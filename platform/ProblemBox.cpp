@@ -1,6 +1,6 @@
-#include "record/ProblemBox.h"
+#include "platform/ProblemBox.h"
 
-#include "ui/PlainMessageBox.h"
+#include "platform/PlainMessageBox.h"
 
 void showProblemBox(QWidget* parent, const QString& message)
 {

@@ -1,4 +1,4 @@
-#include "record/WriteAll.h"
+#include "platform/WriteAll.h"
 
 #include <cerrno>
 #include <unistd.h>

@@ -1,6 +1,6 @@
-#include "record/FinalTarget.h"
+#include "platform/FinalTarget.h"
 
-#include "record/FilePath.h"
+#include "platform/FilePath.h"
 
 #include <cerrno>
 #include <climits>

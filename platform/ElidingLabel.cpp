@@ -1,4 +1,4 @@
-#include "ui/ElidingLabel.h"
+#include "platform/ElidingLabel.h"
 
 #include <QEvent>
 #include <QPainter>
