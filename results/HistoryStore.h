@@ -45,9 +45,13 @@ public:
     void checkpoint() const;
 
     // Reads on a connection of its own, so that it may run on another thread than record().
-    // Empty when the store is not usable.
+    // Only games that keep GameCheck's rules go into the figures; the others are counted. A
+    // history that cannot be read gives an empty summary that says why.
     HistorySummary loadSummary() const;
+    // The games that keep the rules; throws SQLite::Exception when the history cannot be read.
     std::vector<FinishedGame> loadAllGames() const;
+    // A read-only connection of its own; throws SQLite::Exception when the store is not usable.
+    std::unique_ptr<SQLite::Database> openForReading() const;
 
 private:
     void open(const std::string& nowStamp);

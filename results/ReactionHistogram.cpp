@@ -47,7 +47,7 @@ void ReactionHistogram::paintEvent(QPaintEvent*)
     const QString last = QStringLiteral("%1 ms%2").arg(histogram_.firstBinStartMs + spanMs, 0, 'f', 0)
                              .arg(histogram_.lastBinOpen ? QStringLiteral("〜") : QString());
     painter.drawText(QRect(plot.left(), plot.bottom() + 3, plot.width(), metrics.height()), Qt::AlignLeft,
-                     QStringLiteral("%1 ms").arg(histogram_.firstBinStartMs));
+                     QStringLiteral("%1 ms").arg(histogram_.firstBinStartMs, 0, 'f', 0));
     painter.drawText(QRect(plot.left(), plot.bottom() + 3, plot.width(), metrics.height()), Qt::AlignRight, last);
     const struct {
         double ms;

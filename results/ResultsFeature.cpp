@@ -149,7 +149,7 @@ std::optional<QString> ResultsFeature::exportCsvTo(const QString& path) const
             .arg(QString::fromStdString(store_->path()), QString::fromLocal8Bit(error.what()));
     }
     games.insert(games.end(), unsaved_.begin(), unsaved_.end());
-    const std::string csv = historyCsv(games);
+    const std::string csv = HistoryCsv::of(games);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(csv.data(), static_cast<qint64>(csv.size()))
                                                  != static_cast<qint64>(csv.size())

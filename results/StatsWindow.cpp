@@ -101,7 +101,13 @@ StatsWindow::StatsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     buttons->addWidget(exportButton_);
     buttons->addStretch(1);
     buttons->addWidget(closeButton_);
+    notice_ = plainLabel();
+    notice_->setObjectName(QStringLiteral("lblHistoryNotice"));
+    notice_->setWordWrap(true);
+    notice_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    notice_->hide();
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(notice_);
     layout->addWidget(tabs_, 1);
     layout->addLayout(buttons);
 
@@ -122,14 +128,51 @@ void StatsWindow::showLoading()
     exportButton_->setEnabled(false);
 }
 
+void StatsWindow::showNotice(const QString& text)
+{
+    notice_->setText(text);
+    notice_->setVisible(!text.isEmpty());
+}
+
+QString StatsWindow::leftOutSentence(const GameCheck::FaultCounts& leftOut)
+{
+    const char* const reasons[GameCheck::kFaults] = {"ストップが 10 個でない", "文字が A〜Z でない",
+                                                     "反応時間が 0〜1 時間の外", "日時がありえない",
+                                                     "スコア・ミス・誤キーが負か数でない"};
+    QStringList parts;
+    int total = 0;
+    for (std::size_t i = 0; i < GameCheck::kFaults; ++i) {
+        if (leftOut[i] == 0)
+            continue;
+        total += leftOut[i];
+        parts << QStringLiteral("%1: %2").arg(QString::fromUtf8(reasons[i])).arg(leftOut[i]);
+    }
+    if (total == 0)
+        return {};
+    return QStringLiteral("履歴のうち %1 ゲームは読めない値を含むため、成績から除きました（%2）。CSV には記録されたまま書き出します。")
+        .arg(total)
+        .arg(parts.join(QStringLiteral("、")));
+}
+
 void StatsWindow::setFigures(const ResultsFigures& figures)
 {
     const HistorySummary& summary = figures.summary;
+    const QString readProblem = QString::fromStdString(summary.readProblem);
+    const QString leftOut = leftOutSentence(summary.leftOut);
     if (summary.empty() || !summary.latest) {
-        showSentence(QStringLiteral("終わったゲームはまだありません。\n10 回目の文字まで打ち終えると、ここに成績が出ます。"));
-        exportButton_->setEnabled(false);
+        showNotice({});
+        if (!readProblem.isEmpty())
+            showSentence(QStringLiteral("成績の履歴を読めませんでした。\n%1\nこの実行で終えたゲームは、ここに出ます。").arg(readProblem));
+        else if (!leftOut.isEmpty())
+            showSentence(leftOut);
+        else
+            showSentence(QStringLiteral("終わったゲームはまだありません。\n10 回目の文字まで打ち終えると、ここに成績が出ます。"));
+        exportButton_->setEnabled(readProblem.isEmpty() && !leftOut.isEmpty());
         return;
     }
+    showNotice(readProblem.isEmpty() ? leftOut
+                                     : QStringLiteral("成績の履歴を読めませんでした。%1 この実行で終えたゲームだけを出しています。")
+                                           .arg(readProblem));
     for (int i = 0; i < kTabs; ++i) {
         sentences_[i]->clear();
         pages_[i]->setCurrentIndex(1);
@@ -152,7 +195,9 @@ void StatsWindow::setFigures(const ResultsFigures& figures)
     historyNote_->setText(QStringLiteral("ゲーム %1 回（最初のゲーム %2）。点は各ゲームのスコア、太い線は直近 10 ゲームの平均、赤い輪は最高スコアです。")
                               .arg(summary.scores.size())
                               .arg(QString::fromStdString(
-                                  isoTimestamp(summary.firstFinishedAtMs, summary.firstUtcOffsetMinutes).substr(0, 10))));
+                                  isoTimestamp(summary.firstFinishedAtMs, summary.firstUtcOffsetMinutes)
+                                      .value_or(std::string())
+                                      .substr(0, 10))));
 
     keyboard_->setLetters(figures.letters, ResultsFigures::kLeastReactionsPerLetter);
     if (figures.slowest.empty()) {
@@ -173,6 +218,11 @@ void StatsWindow::setFigures(const ResultsFigures& figures)
                                 .arg(summary.reactions.size())
                                 .arg(milliseconds(figures.medianMs), milliseconds(figures.tenthPercentileMs),
                                      milliseconds(figures.ninetiethPercentileMs)));
+}
+
+QString StatsWindow::notice() const
+{
+    return notice_->isVisibleTo(this) ? notice_->text() : QString();
 }
 
 QString StatsWindow::sentenceShown(int tab) const

@@ -15,7 +15,8 @@ class ReactionHistogram;
 
 // `frmStats`, the results window: the last game, the history of scores, the letters by their
 // median reaction and the spread of all reactions, one tab each. Until a game is finished every
-// tab says so in a sentence.
+// tab says so in a sentence; a history that could not be read says that instead, with why, and
+// games left out of the figures are counted in a line over the tabs.
 class StatsWindow : public QWidget {
     Q_OBJECT
 public:
@@ -32,6 +33,9 @@ public:
     // The last game's figure written beside the name, as "合計", "ミス", "中央値".
     QString latestFigure(const QString& name) const;
     QString slowestLettersSentence() const;
+    // The line over the tabs: why the history could not be read, or which games were left out.
+    QString notice() const;
+    static QString leftOutSentence(const GameCheck::FaultCounts& leftOut);
     const KeyboardChart* keyboard() const { return keyboard_; }
     const ReactionHistogram* histogram() const { return histogram_; }
     QPushButton* exportButton() const { return exportButton_; }
@@ -42,7 +46,9 @@ signals:
 
 private:
     void showSentence(const QString& sentence);
+    void showNotice(const QString& text);
 
+    QLabel* notice_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QStackedWidget* pages_[kTabs] = {};
     QLabel* sentences_[kTabs] = {};

@@ -1,0 +1,74 @@
+#include "results/HistoryExportRun.h"
+
+#include "results/ExportFile.h"
+#include "results/HistoryExport.h"
+
+#include <QFile>
+#include <QProgressDialog>
+
+HistoryExportRun::HistoryExportRun(const HistoryStore& store, std::vector<FinishedGame> unsaved, const QString& path,
+                                   QWidget* parent)
+{
+    dialog_ = new QProgressDialog(QStringLiteral("CSV を書き出しています…"), QStringLiteral("キャンセル"), 0, 100, parent);
+    dialog_->setWindowTitle(QStringLiteral("CSV 書き出し"));
+    // Not modal: a modal progress dialog runs the event loop inside setValue().
+    dialog_->setWindowModality(Qt::NonModal);
+    dialog_->setMinimumDuration(500);
+    dialog_->setAutoReset(false);
+    dialog_->setAutoClose(false);
+    dialog_->setValue(0);
+    connect(dialog_, &QProgressDialog::canceled, this, &HistoryExportRun::cancel);
+
+    worker_ = std::thread([this, &store, unsaved = std::move(unsaved), target = QFile::encodeName(path).toStdString()] {
+        ExportFile file(target);
+        QString problem;
+        if (!file.problem().empty()) {
+            problem = QString::fromStdString(file.problem());
+        } else {
+            const HistoryExport::Result result = HistoryExport::run(
+                store, unsaved, [&file](std::string_view bytes) { return file.write(bytes); },
+                [this](std::int64_t rows, std::int64_t total) {
+                    QMetaObject::invokeMethod(this, [this, rows, total] { progressed(rows, total); },
+                                              Qt::QueuedConnection);
+                    return !cancelled_;
+                });
+            switch (result.outcome) {
+            case HistoryExport::Outcome::Written:
+                if (!file.commit())
+                    problem = QString::fromStdString(file.problem());
+                break;
+            case HistoryExport::Outcome::Cancelled:
+                break;
+            case HistoryExport::Outcome::WriteFailed:
+                problem = QString::fromStdString(file.problem());
+                break;
+            case HistoryExport::Outcome::ReadFailed:
+                problem = QString::fromStdString(result.readProblem) + QStringLiteral("。CSV は書き出していません。");
+                break;
+            }
+        }
+        QMetaObject::invokeMethod(this, [this, problem] { done(problem); }, Qt::QueuedConnection);
+    });
+}
+
+HistoryExportRun::~HistoryExportRun()
+{
+    cancelled_ = true;
+    if (worker_.joinable())
+        worker_.join();
+    delete dialog_;
+}
+
+void HistoryExportRun::progressed(qint64 rows, qint64 total)
+{
+    if (!dialog_ || total <= 0)
+        return;
+    dialog_->setValue(static_cast<int>(rows * 100 / total));
+}
+
+void HistoryExportRun::done(const QString& problem)
+{
+    if (dialog_)
+        dialog_->hide();
+    emit finished(cancelled_ ? QString() : problem);
+}
