@@ -1,14 +1,16 @@
 #include "results/ResultsFeature.h"
 
+#include "platform/AtomicWrite.h"
+#include "platform/FilePath.h"
 #include "platform/TransientParent.h"
 #include "results/HistoryCsv.h"
 #include "results/StatsWindow.h"
 
 #include <QApplication>
 #include <QDateTime>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -50,9 +52,7 @@ ResultsFeature::~ResultsFeature()
 
 std::string ResultsFeature::historyPathFor(const std::string& recordPath)
 {
-    const std::size_t slash = recordPath.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : recordPath.substr(0, slash);
-    return (folder.empty() ? std::string("/") : folder) + "/history.sqlite3";
+    return FilePath::directoryOf(recordPath) + "/history.sqlite3";
 }
 
 void ResultsFeature::report(const std::string& message)
@@ -150,12 +150,8 @@ std::optional<QString> ResultsFeature::exportCsvTo(const QString& path) const
     }
     games.insert(games.end(), unsaved_.begin(), unsaved_.end());
     const std::string csv = historyCsv(games);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv.data(), static_cast<qint64>(csv.size()))
-                                                 != static_cast<qint64>(csv.size())
-        || !file.commit()) {
-        return QStringLiteral("CSV を %1 に書き出せませんでした（%2）。").arg(path, file.errorString());
-    }
+    if (const auto problem = AtomicWrite::replace(QFile::encodeName(path).toStdString(), csv))
+        return QStringLiteral("CSV を %1 に書き出せませんでした（%2）。").arg(path, QString::fromStdString(*problem));
     return std::nullopt;
 }
 

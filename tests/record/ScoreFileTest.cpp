@@ -343,7 +343,7 @@ TEST_F(ScoreFileTest, aSaveGoesThroughSymbolicLinksToTheirFinalTargetOrSaysWhyNo
          },
          path_ + " はシンボリックリンクが循環しているため、保存できません。"},
         {"a link to a device", [&] { fs::create_symlink("/dev/null", path_); },
-         path_ + " のリンク先 /dev/null は記録のファイルではないため（デバイス）、保存できません。"},
+         path_ + " に保存できませんでした（/dev/null はデバイスで、普通のファイルではありません）。"},
     };
     for (const Case& c : cases) {
         for (const char* name : {"score.dat", "loop", "hop", "synced"})
@@ -434,7 +434,8 @@ TEST_F(ScoreFileTest, savingWhereNoFileCanBeCreatedReportsTheSystemReason)
               nowhere + " に保存できませんでした（No such file or directory）。");
 
     fs::create_directories(fs::path(path_) / "inside");
-    EXPECT_EQ(ScoreFile(path_).write({"abc", "1234"}), path_ + " に保存できませんでした（Is a directory）。");
+    EXPECT_EQ(ScoreFile(path_).write({"abc", "1234"}),
+              path_ + " に保存できませんでした（" + path_ + " はフォルダーで、普通のファイルではありません）。");
     EXPECT_TRUE(fs::is_directory(fs::path(path_) / "inside"));
     EXPECT_EQ(directoryEntries(), std::vector<std::string>{"score.dat"});
 }
