@@ -1,13 +1,13 @@
 #include "platform/AtomicFileWriter.h"
 #include "platform/AtomicWrite.h"
 
+#include "tests/fakes/FileSizeLimit.h"
 #include "tests/fakes/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -174,23 +173,16 @@ TEST_F(AtomicFileWriterTest, aWriterAbandonedOrGoneWithoutACommitLeavesTheOldFil
     }
 }
 
-// A file-size limit makes a write fail part of the way in, as a full disk would, even for root.
 TEST_F(AtomicFileWriterTest, aWriteThatFailsSaysWhyAndEveryLaterStepSaysTheSame)
 {
     putOld();
     AtomicFileWriter writer;
     ASSERT_EQ(writer.open(target_), std::nullopt);
-    rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 8;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-
-    const auto written = writer.write(std::string(64, 'x'));
-
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, savedHandler);
+    std::optional<std::string> written;
+    {
+        const FileSizeLimit limit(8);
+        written = writer.write(std::string(64, 'x'));
+    }
     EXPECT_EQ(written, "File too large");
     EXPECT_EQ(writer.write("more"), "File too large");
     EXPECT_EQ(writer.commit(), "File too large");

@@ -1,6 +1,7 @@
 #include "record/RecordFormat.h"
 #include "record/ScoreFile.h"
 
+#include "tests/fakes/FileSizeLimit.h"
 #include "tests/record/AsOrdinaryUser.h"
 #include "tests/record/ScoreDirectory.h"
 
@@ -447,17 +448,11 @@ TEST_F(ScoreFileTest, aWriteThatFailsHalfwayLeavesTheOldRecordWholeAndNoTemporar
     const ScoreFile file(path_);
     ASSERT_EQ(file.write({"old", "5000"}), std::nullopt);
 
-    rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 8;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-
-    const std::optional<std::string> problem = file.write({"a new champion", "4970"});
-
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, savedHandler);
+    std::optional<std::string> problem;
+    {
+        const FileSizeLimit limit(8);
+        problem = file.write({"a new champion", "4970"});
+    }
     EXPECT_EQ(problem, path_ + " に保存できませんでした（File too large）。");
     EXPECT_EQ(bytes(), "\"old\"\r\n\"5000\"\r\n");
     EXPECT_EQ(directoryEntries(), std::vector<std::string>{"score.dat"});
