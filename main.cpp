@@ -5,7 +5,7 @@
 #include "platform/DesktopShell.h"
 #include "platform/FirstExposure.h"
 #include "platform/Fonts.h"
-#include "platform/PlayerDataHome.h"
+#include "platform/PlayerFolders.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/SdlAudioSystem.h"
 #include "platform/SdlMediaDevice.h"
@@ -42,7 +42,7 @@ int main(int argc, char** argv)
         const std::string programDirectory = ProgramDirectory::ofThisProcess();
         const std::string dataDirectory = DataDirectory::find(programDirectory, ProgramInfo::kRelativeDataDirectory);
         const RecordLocation record = RecordLocation::choose(
-            programDirectory, PlayerDataHome::recordDirectoryOfThisProcess(), dataDirectory + "/score.dat");
+            programDirectory, PlayerFolders::recordDirectoryOfThisProcess(), dataDirectory + "/score.dat");
 
         SteadyClock clock;
         ClockSeededRandom random(clock);
@@ -52,7 +52,7 @@ int main(int argc, char** argv)
         SdlMediaDevice mciKaiten(audio);
         // Music rendered once is read back from the player's cache on later launches.
         const auto music = std::make_shared<CachingMidiRenderer>(std::make_shared<MidiRenderer>(),
-                                                                 MusicCache(MusicCache::defaultDirectory()));
+                                                                 MusicCache(PlayerFolders::cacheDirectoryOfThisProcess()));
         SdlMediaDevice mciBGM(audio, music);
         SdlMediaDevice mciGoal(audio, music);
 

@@ -1,5 +1,6 @@
 #include "results/HistoryExport.h"
 
+#include "platform/AtomicFileWriter.h"
 #include "results/HistoryCsv.h"
 #include "results/HistoryStore.h"
 
@@ -152,4 +153,39 @@ HistoryExport::Result HistoryExport::run(const HistoryStore& store, const std::v
     }
     batches->flush();
     return batches->result();
+}
+
+std::optional<std::string> HistoryExport::toFile(const HistoryStore& store, const std::vector<FinishedGame>& unsaved,
+                                                 const std::string& path, const Progress& progress)
+{
+    const auto failed = [&path](const std::string& reason) {
+        return "CSV を " + path + " に書き出せませんでした（" + reason + "）。";
+    };
+    AtomicFileWriter file;
+    if (const auto problem = file.open(path))
+        return failed(*problem);
+    std::optional<std::string> writeProblem;
+    const Result result = run(
+        store, unsaved,
+        [&](std::string_view bytes) {
+            writeProblem = file.write(bytes);
+            return !writeProblem;
+        },
+        progress);
+    switch (result.outcome) {
+    case Outcome::Written:
+        if (const auto problem = file.commit())
+            return failed(*problem);
+        return std::nullopt;
+    case Outcome::Cancelled:
+        file.abandon();
+        return std::nullopt;
+    case Outcome::WriteFailed:
+        file.abandon();
+        return failed(writeProblem.value_or(std::string()));
+    case Outcome::ReadFailed:
+        file.abandon();
+        return result.readProblem + "。CSV は書き出していません。";
+    }
+    return std::nullopt;
 }

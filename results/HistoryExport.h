@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,4 +34,10 @@ public:
 
     static Result run(const HistoryStore& store, const std::vector<FinishedGame>& unsaved, const Write& write,
                       const Progress& progress);
+
+    // run() into the file at `path` through the file layer's AtomicFileWriter: the name takes the
+    // CSV only when it is whole, and what is not a regular file there is refused and left alone.
+    // nullopt when written or cancelled (the old file then stays), else a message for the player.
+    static std::optional<std::string> toFile(const HistoryStore& store, const std::vector<FinishedGame>& unsaved,
+                                             const std::string& path, const Progress& progress);
 };

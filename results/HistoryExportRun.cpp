@@ -1,6 +1,5 @@
 #include "results/HistoryExportRun.h"
 
-#include "results/ExportFile.h"
 #include "results/HistoryExport.h"
 
 #include <QFile>
@@ -20,34 +19,12 @@ HistoryExportRun::HistoryExportRun(const HistoryStore& store, std::vector<Finish
     connect(dialog_, &QProgressDialog::canceled, this, &HistoryExportRun::cancel);
 
     worker_ = std::thread([this, &store, unsaved = std::move(unsaved), target = QFile::encodeName(path).toStdString()] {
-        ExportFile file(target);
-        QString problem;
-        if (!file.problem().empty()) {
-            problem = QString::fromStdString(file.problem());
-        } else {
-            const HistoryExport::Result result = HistoryExport::run(
-                store, unsaved, [&file](std::string_view bytes) { return file.write(bytes); },
-                [this](std::int64_t rows, std::int64_t total) {
-                    QMetaObject::invokeMethod(this, [this, rows, total] { progressed(rows, total); },
-                                              Qt::QueuedConnection);
-                    return !cancelled_;
-                });
-            switch (result.outcome) {
-            case HistoryExport::Outcome::Written:
-                if (!file.commit())
-                    problem = QString::fromStdString(file.problem());
-                break;
-            case HistoryExport::Outcome::Cancelled:
-                break;
-            case HistoryExport::Outcome::WriteFailed:
-                problem = QString::fromStdString(file.problem());
-                break;
-            case HistoryExport::Outcome::ReadFailed:
-                problem = QString::fromStdString(result.readProblem) + QStringLiteral("。CSV は書き出していません。");
-                break;
-            }
-        }
-        QMetaObject::invokeMethod(this, [this, problem] { done(problem); }, Qt::QueuedConnection);
+        const auto problem = HistoryExport::toFile(store, unsaved, target, [this](std::int64_t rows, std::int64_t total) {
+            QMetaObject::invokeMethod(this, [this, rows, total] { progressed(rows, total); }, Qt::QueuedConnection);
+            return !cancelled_;
+        });
+        const QString message = problem ? QString::fromStdString(*problem) : QString();
+        QMetaObject::invokeMethod(this, [this, message] { done(message); }, Qt::QueuedConnection);
     });
 }
 

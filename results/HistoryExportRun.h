@@ -14,8 +14,8 @@
 class HistoryStore;
 class QWidget;
 
-// One CSV export on a thread of its own: the history is streamed through HistoryExport into an
-// ExportFile, which takes the chosen name only when the whole file is written. The window's
+// One CSV export on a thread of its own: the history is streamed through HistoryExport::toFile,
+// which gives the chosen name the file only when it is whole. The window's
 // thread only sees the progress, in a dialog that appears over `parent` when the export takes a
 // while and whose Cancel leaves what stood under the name untouched. Destroying the run cancels
 // it and joins the thread.

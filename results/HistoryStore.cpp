@@ -1,5 +1,8 @@
 #include "results/HistoryStore.h"
 
+#include "platform/RegularFile.h"
+#include "platform/SystemErrorText.h"
+
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
@@ -9,8 +12,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -44,29 +45,28 @@ struct FileCheck {
     std::string reason;
 };
 
-// Looks at the file without ever waiting on it: O_NONBLOCK keeps a FIFO from blocking the open,
-// fstat tells a FIFO, folder or device from a file, and at most the header's 16 bytes are read.
+// Looks at the file without ever waiting on it (see RegularFile); at most the header's 16 bytes
+// are read.
 FileCheck checkFile(const std::string& path)
 {
     FileCheck check;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            return check;
-        check.look = errno == EISDIR ? FileLook::NotRegular : FileLook::Unreadable;
-        check.reason = std::strerror(errno);
+    const RegularFile file = RegularFile::open(path);
+    switch (file.outcome()) {
+    case RegularFile::Outcome::Missing:
         return check;
-    }
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
+    case RegularFile::Outcome::NotRegular:
         check.look = FileLook::NotRegular;
         return check;
+    case RegularFile::Outcome::Failed:
+        check.look = FileLook::Unreadable;
+        check.reason = systemErrorText(file.error());
+        return check;
+    case RegularFile::Outcome::Opened:
+        break;
     }
-    check.size = status.st_size;
+    check.size = file.size();
     char header[16] = {};
-    const ssize_t got = check.size == 0 ? 0 : ::pread(fd, header, sizeof header, 0);
-    ::close(fd);
+    const ssize_t got = check.size == 0 ? 0 : ::pread(file.fd(), header, sizeof header, 0);
     if (check.size == 0)
         check.look = FileLook::Database;  // SQLite makes an empty file its new database
     else if (got == static_cast<ssize_t>(sizeof header) && std::memcmp(header, kSqliteHeader, sizeof header) == 0)
@@ -144,7 +144,7 @@ void HistoryStore::open(const std::string& nowStamp)
         const std::string target = path_ + ".damaged-" + nowStamp;
         if (::rename(path_.c_str(), target.c_str()) != 0) {
             problem_ = "成績の履歴 " + path_ + " は壊れていますが、別の名前に移せませんでした（"
-                       + std::strerror(errno) + "）。この実行の成績は保存されません。";
+                       + systemErrorText(errno) + "）。この実行の成績は保存されません。";
             return false;
         }
         // The journal of a damaged file belongs to it, not to the new history.

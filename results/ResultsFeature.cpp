@@ -1,14 +1,15 @@
 #include "results/ResultsFeature.h"
 
+#include "platform/FilePath.h"
 #include "platform/TransientParent.h"
-#include "results/HistoryCsv.h"
+#include "results/HistoryExport.h"
 #include "results/StatsWindow.h"
 
 #include <QApplication>
 #include <QDateTime>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -50,9 +51,7 @@ ResultsFeature::~ResultsFeature()
 
 std::string ResultsFeature::historyPathFor(const std::string& recordPath)
 {
-    const std::size_t slash = recordPath.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : recordPath.substr(0, slash);
-    return (folder.empty() ? std::string("/") : folder) + "/history.sqlite3";
+    return FilePath::directoryOf(recordPath) + "/history.sqlite3";
 }
 
 void ResultsFeature::report(const std::string& message)
@@ -141,21 +140,10 @@ void ResultsFeature::loaded(const ResultsFigures& figures)
 
 std::optional<QString> ResultsFeature::exportCsvTo(const QString& path) const
 {
-    std::vector<FinishedGame> games;
-    try {
-        games = store_->loadAllGames();
-    } catch (const std::exception& error) {
-        return QStringLiteral("成績の履歴 %1 を読めませんでした（%2）。CSV は書き出していません。")
-            .arg(QString::fromStdString(store_->path()), QString::fromLocal8Bit(error.what()));
-    }
-    games.insert(games.end(), unsaved_.begin(), unsaved_.end());
-    const std::string csv = HistoryCsv::of(games);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv.data(), static_cast<qint64>(csv.size()))
-                                                 != static_cast<qint64>(csv.size())
-        || !file.commit()) {
-        return QStringLiteral("CSV を %1 に書き出せませんでした（%2）。").arg(path, file.errorString());
-    }
+    const auto problem = HistoryExport::toFile(*store_, unsaved_, QFile::encodeName(path).toStdString(),
+                                               [](std::int64_t, std::int64_t) { return true; });
+    if (problem)
+        return QString::fromStdString(*problem);
     return std::nullopt;
 }
 

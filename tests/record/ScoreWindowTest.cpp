@@ -118,7 +118,8 @@ TEST_F(ScoreWindowTest, aFileThatCannotBeWrittenKeepsTheWindowOpenWithTheRecordF
     pressKey(window, Qt::Key_Return);
     ASSERT_EQ(problems.messages.size(), 1u);
     EXPECT_EQ(problems.messages.front(),
-              QString::fromStdString(scratch.scoreFile()) + " に保存できませんでした（Is a directory）。");
+              QString::fromStdString(scratch.scoreFile() + " に保存できませんでした（" + scratch.scoreFile()
+                                     + " はフォルダーで、普通のファイルではありません）。"));
     ASSERT_FALSE(window.isNull());
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->lblName()->text(), "abc");

@@ -10,6 +10,7 @@
 #include <QtTest>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
 
@@ -135,6 +136,13 @@ TEST_F(ResultsWindow, theCsvGoesWhereThePlayerSaysOrAMessageSaysWhyNot)
     const auto problem = feature().exportCsvTo(unwritable);
     ASSERT_TRUE(problem.has_value());
     EXPECT_NE(problem->indexOf(unwritable), -1);
+
+    // A FIFO or a device the player names stays what it is; it is not swapped for a plain file.
+    const std::string fifo = directory.path() + "/pipe.csv";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(feature().exportCsvTo(QString::fromStdString(fifo)),
+              QString::fromStdString("CSV を " + fifo + " に書き出せませんでした（" + fifo + " はFIFOで、普通のファイルではありません）。"));
+    EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo);
 
     const QString good = QString::fromStdString(directory.path()) + "/history.csv";
     EXPECT_EQ(feature().exportCsvTo(good), std::nullopt);
