@@ -5,7 +5,6 @@
 #include "results/StatsWindow.h"
 
 #include <QApplication>
-#include <QDateTime>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QSaveFile>
@@ -28,31 +27,29 @@ void showPlainNotice(QWidget* owner, const QString& message)
 
 } // namespace
 
-ResultsFeature::ResultsFeature(const std::string& recordPath, QWidget& owner, Reporter reporter)
-    : owner_(owner), reporter_(reporter ? std::move(reporter) : Reporter(showPlainNotice))
+ResultsFeature::ResultsFeature(HistoryStore& store, QWidget& owner, ProblemReporter reporter)
+    : store_(store),
+      owner_(owner),
+      reporter_(reporter ? std::move(reporter) : ProblemReporter(showPlainNotice)),
+      recorder_(
+          store, WallTime::now,
+          [this](const std::string& message) {
+              // After the end-of-game windows have opened: the score comes first.
+              QTimer::singleShot(0, this, [this, message] { report(message); });
+          },
+          [this] { gameRecorded(); }),
+      worker_(std::make_unique<WorkerThread>())
 {
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    store_ = std::make_unique<HistoryStore>(historyPathFor(recordPath), stamp.toStdString());
-    if (!store_->problem().empty()) {
+    if (!store_.problem().empty()) {
         // Once the main window is on screen, so that the message stands over it.
-        QTimer::singleShot(0, this, [this] { report(store_->problem()); });
+        QTimer::singleShot(0, this, [this] { report(store_.problem()); });
     }
 }
 
 ResultsFeature::~ResultsFeature()
 {
-    if (loader_.joinable())
-        loader_.join();
-    if (checkpointer_.joinable())
-        checkpointer_.join();
+    worker_.reset();
     delete window_;
-}
-
-std::string ResultsFeature::historyPathFor(const std::string& recordPath)
-{
-    const std::size_t slash = recordPath.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : recordPath.substr(0, slash);
-    return (folder.empty() ? std::string("/") : folder) + "/history.sqlite3";
 }
 
 void ResultsFeature::report(const std::string& message)
@@ -60,32 +57,20 @@ void ResultsFeature::report(const std::string& message)
     reporter_(&owner_, QString::fromStdString(message));
 }
 
-void ResultsFeature::recordFinishedGame(const FinishedGame& game)
+std::optional<QString> ResultsFeature::finish()
 {
-    FinishedGame stamped = game;
-    const QDateTime now = QDateTime::currentDateTime();
-    stamped.finishedAtMs = now.toMSecsSinceEpoch();
-    stamped.utcOffsetMinutes = now.offsetFromUtc() / 60;
-    if (!store_->usable()) {
-        // Its reason was told at start-up.
-        unsaved_.push_back(std::move(stamped));
-    } else if (const auto fault = store_->record(stamped); !fault) {
-        if (store_->wantsCheckpoint() && !checkpointing_) {
-            if (checkpointer_.joinable())
-                checkpointer_.join();  // the last one, long finished
-            checkpointing_ = true;
-            checkpointer_ = std::thread([this] {
-                store_->checkpoint();
-                checkpointing_ = false;
-            });
-        }
-    } else {
-        unsaved_.push_back(std::move(stamped));
-        if (!writeFaultReported_) {
-            writeFaultReported_ = true;
-            // After the end-of-game windows have opened: the score comes first.
-            QTimer::singleShot(0, this, [this, message = *fault] { report(message); });
-        }
+    if (const auto message = recorder_.finish())
+        return QString::fromStdString(*message);
+    return std::nullopt;
+}
+
+void ResultsFeature::gameRecorded()
+{
+    if (store_.wantsCheckpoint() && !checkpointWaiting_.exchange(true)) {
+        worker_->post([this] {
+            store_.checkpoint();
+            checkpointWaiting_ = false;
+        });
     }
     if (window_)
         reload();
@@ -115,12 +100,10 @@ void ResultsFeature::reload()
         return;
     }
     loading_ = true;
-    if (loader_.joinable())
-        loader_.join();
     // The reading and the sorting run beside the reel, never in its way; the window gets the
     // figures when they are ready.
-    loader_ = std::thread([this, unsaved = unsaved_] {
-        HistorySummary summary = store_->loadSummary();
+    worker_->post([this, unsaved = recorder_.unsavedGames()] {
+        HistorySummary summary = store_.loadSummary();
         for (const FinishedGame& game : unsaved)
             summary.add(game);
         auto figures = std::make_shared<ResultsFigures>(computeResultsFigures(std::move(summary)));
@@ -143,12 +126,12 @@ std::optional<QString> ResultsFeature::exportCsvTo(const QString& path) const
 {
     std::vector<FinishedGame> games;
     try {
-        games = store_->loadAllGames();
+        games = store_.loadAllGames();
     } catch (const std::exception& error) {
         return QStringLiteral("成績の履歴 %1 を読めませんでした（%2）。CSV は書き出していません。")
-            .arg(QString::fromStdString(store_->path()), QString::fromLocal8Bit(error.what()));
+            .arg(QString::fromStdString(store_.path()), QString::fromLocal8Bit(error.what()));
     }
-    games.insert(games.end(), unsaved_.begin(), unsaved_.end());
+    games.insert(games.end(), unsavedGames().begin(), unsavedGames().end());
     const std::string csv = historyCsv(games);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(csv.data(), static_cast<qint64>(csv.size()))
