@@ -243,7 +243,7 @@ void HistoryStore::open(const std::string& nowStamp)
 std::optional<std::string> HistoryStore::record(const FinishedGame& game)
 {
     if (!database_)
-        return "成績の履歴 " + path_ + " は使えないため、このゲームは保存されませんでした。";
+        return "履歴を開けていません";
     try {
         SQLite::Transaction transaction(*database_, SQLite::TransactionBehavior::IMMEDIATE);
         SQLite::Statement insertGame(*database_,
@@ -269,8 +269,7 @@ std::optional<std::string> HistoryStore::record(const FinishedGame& game)
         transaction.commit();
         return std::nullopt;
     } catch (const SQLite::Exception& error) {
-        return "このゲームの成績を " + path_ + " に保存できませんでした（" + withoutTrailingStop(error.what())
-               + "）。この実行の間だけ成績の画面に残ります。";
+        return withoutTrailingStop(error.what());
     }
 }
 

@@ -34,7 +34,8 @@ public:
     // False when the file is left alone this run (not a regular file, newer version, cannot open).
     bool usable() const { return database_ != nullptr; }
 
-    // Writes the game and its stops in one transaction. nullopt when committed, else why not.
+    // Writes the game and its stops in one transaction. nullopt when committed, else why not (the
+    // system's words, without the path).
     std::optional<std::string> record(const FinishedGame& game);
 
     // Moving the journal into the database syncs the disk and can take tens of milliseconds, so

@@ -1,6 +1,7 @@
 #include "record/ScoreWindow.h"
 
 #include "platform/ElidingLabel.h"
+#include "record/ScoreFile.h"
 #include "tests/record/RecordWindowTestSupport.h"
 #include "tests/record/ScoreDirectory.h"
 
@@ -20,7 +21,7 @@ protected:
 
     ScoreWindow* open()
     {
-        window = new ScoreWindow(ScoreFile(scratch.scoreFile()), problems.reporter());
+        window = new ScoreWindow(record, problems.reporter());
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
         return window;
@@ -28,6 +29,7 @@ protected:
     bool closed() { return QTest::qWaitFor([this] { return window.isNull(); }); }
 
     ScoreDirectory scratch;
+    ScoreFile record{scratch.scoreFile()};
     ReportedProblems problems;
     QPointer<ScoreWindow> window;
 };

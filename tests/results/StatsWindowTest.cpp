@@ -32,10 +32,11 @@ FinishedGame plainGame(std::int64_t score)
 struct ResultsWindow : ::testing::Test {
     ResultsFeature& feature()
     {
-        if (!feature_)
+        if (!feature_) {
+            store_ = std::make_unique<HistoryStore>(directory.path() + "/history.sqlite3", "20260101-000000");
             feature_ = std::make_unique<ResultsFeature>(
-                directory.path() + "/score.dat", owner,
-                [this](QWidget*, const QString& message) { messages << message; });
+                *store_, owner, [this](QWidget*, const QString& message) { messages << message; });
+        }
         return *feature_;
     }
     StatsWindow& openWindow()
@@ -48,6 +49,7 @@ struct ResultsWindow : ::testing::Test {
     TemporaryDirectory directory;
     QWidget owner;
     QStringList messages;
+    std::unique_ptr<HistoryStore> store_;
     std::unique_ptr<ResultsFeature> feature_;
 };
 
@@ -63,7 +65,7 @@ TEST_F(ResultsWindow, anEmptyHistorySaysSoInEveryTabInsteadOfEmptyCharts)
 
 TEST_F(ResultsWindow, theOpenWindowFollowsEveryGameThatEnds)
 {
-    feature().recordFinishedGame(gameWith(4970, 2, {400'000, 350'000, 500'000, 420'000, 380'000, 610'000, 450'000,
+    feature().history().recordFinishedGame(gameWith(4970, 2, {400'000, 350'000, 500'000, 420'000, 380'000, 610'000, 450'000,
                                                     390'000, 470'000, 530'000}));
     StatsWindow& window = openWindow();
     QTRY_COMPARE(window.latestFigure("合計"), QString("4970"));
@@ -72,7 +74,7 @@ TEST_F(ResultsWindow, theOpenWindowFollowsEveryGameThatEnds)
     EXPECT_EQ(window.latestFigure("ばらつき"), "75.4 ms");
     EXPECT_EQ(window.sentenceShown(0), "");
 
-    feature().recordFinishedGame(plainGame(3100));
+    feature().history().recordFinishedGame(plainGame(3100));
     QTRY_COMPARE(window.latestFigure("合計"), QString("3100"));
     EXPECT_EQ(window.latestFigure("ミス"), "1");
 
@@ -107,9 +109,9 @@ TEST_F(ResultsWindow, keyColoursGoFromGreenForTheFastestToRedForTheSlowestAndGre
 
 TEST_F(ResultsWindow, theDistributionCountsEveryReactionOfEveryGameInTenMillisecondBins)
 {
-    feature().recordFinishedGame(gameWith(1000, 0, {100'000, 109'999, 110'000, 125'000, 131'000, 131'500, 100'500,
+    feature().history().recordFinishedGame(gameWith(1000, 0, {100'000, 109'999, 110'000, 125'000, 131'000, 131'500, 100'500,
                                                     140'000, 140'001, 102'000}));
-    feature().recordFinishedGame(gameWith(1000, 0, std::vector<std::int64_t>(10, 120'000)));
+    feature().history().recordFinishedGame(gameWith(1000, 0, std::vector<std::int64_t>(10, 120'000)));
     StatsWindow& window = openWindow();
     QTRY_COMPARE(window.histogram()->histogram().counts, (std::vector<int>{4, 1, 11, 2, 2}));
     EXPECT_EQ(window.histogram()->histogram().firstBinStartMs, 100);
@@ -122,8 +124,8 @@ TEST_F(ResultsWindow, aHistoryThatCannotBeUsedKeepsThisRunsGamesAndSaysSoOnce)
     feature();
     QTRY_COMPARE(messages.size(), 1);
     EXPECT_NE(messages[0].indexOf(QString::fromStdString(directory.path() + "/history.sqlite3")), -1);
-    feature().recordFinishedGame(plainGame(2000));
-    feature().recordFinishedGame(plainGame(2500));
+    feature().history().recordFinishedGame(plainGame(2000));
+    feature().history().recordFinishedGame(plainGame(2500));
     StatsWindow& window = openWindow();
     QTRY_COMPARE(window.latestFigure("合計"), QString("2500"));
     EXPECT_EQ(messages.size(), 1) << "one message per fault and run";
@@ -131,7 +133,7 @@ TEST_F(ResultsWindow, aHistoryThatCannotBeUsedKeepsThisRunsGamesAndSaysSoOnce)
 
 TEST_F(ResultsWindow, theCsvGoesWhereThePlayerSaysOrAMessageSaysWhyNot)
 {
-    feature().recordFinishedGame(plainGame(2000));
+    feature().history().recordFinishedGame(plainGame(2000));
     const QString unwritable = QString::fromStdString(directory.path()) + "/no-such-folder/history.csv";
     const auto problem = feature().exportCsvTo(unwritable);
     ASSERT_TRUE(problem.has_value());

@@ -9,6 +9,7 @@
 #include "fakes/RecordingShell.h"
 #include "platform/SteadyClock.h"
 #include "platform/SurfaceWidget.h"
+#include "record/ScoreFile.h"
 #include "record/ScoreWindow.h"
 #include "record/UserNameWindow.h"
 #include "tests/record/RecordWindowTestSupport.h"
@@ -356,7 +357,8 @@ TEST_F(WindowLayoutTest, nameEntryWindowShowsEveryTextWhole)
 TEST_F(WindowLayoutTest, bestScoreWindowShowsEveryTextWhole)
 {
     ReportedProblems problems;
-    ScoreWindow window(ScoreFile("/nonexistent/score.dat"), problems.reporter());
+    const ScoreFile nowhere("/nonexistent/score.dat");
+    ScoreWindow window(nowhere, problems.reporter());
     showAndWait(window);
     expectWholeTexts({&window,
                       {{window.lblName(), {"-", "山田太郎", "Quigley"}}, {window.lblScore(), {"0", "1234567"}}},
