@@ -6,6 +6,7 @@
 #include "fakes/TemporaryDirectory.h"
 
 #include <QPushButton>
+#include <SQLiteCpp/Database.h>
 #include <QTabWidget>
 #include <QtTest>
 #include <gtest/gtest.h>
@@ -151,6 +152,94 @@ TEST_F(ResultsWindow, theCsvGoesWhereThePlayerSaysOrAMessageSaysWhyNot)
     std::ifstream in(good.toStdString(), std::ios::binary);
     const std::string csv{std::istreambuf_iterator<char>(in), {}};
     EXPECT_EQ(csv.rfind("\xEF\xBB\xBF", 0), 0u);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 11);
+}
+
+TEST_F(ResultsWindow, aHistoryThatCannotBeReadSaysWhyAndNeverThatThereAreNoGames)
+{
+    const struct {
+        const char* name;
+        const char* sql;
+        const char* reason;
+    } cases[] = {
+        {"a renamed column",
+         "CREATE TABLE games(id INTEGER PRIMARY KEY, finished_at_ms, utc_offset_min, points, misses);"
+         "CREATE TABLE stops(game_id, stop, letter, reaction_us, wrong_keys); PRAGMA user_version = 1",
+         "games.score"},
+        {"no stops table", "CREATE TABLE games(id INTEGER PRIMARY KEY, finished_at_ms, utc_offset_min, score, misses);"
+                           "PRAGMA user_version = 1", "stops"},
+        {"a newer version", "PRAGMA user_version = 9", "新しい版"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        feature_.reset();
+        store_.reset();
+        messages.clear();
+        std::filesystem::remove(directory.path() + "/history.sqlite3");
+        SQLite::Database(directory.path() + "/history.sqlite3", SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE).exec(c.sql);
+        StatsWindow& window = openWindow();
+        for (int tab = 0; tab < StatsWindow::kTabs; ++tab) {
+            QTRY_VERIFY(window.sentenceShown(tab).startsWith("成績の履歴を読めませんでした"));
+            EXPECT_NE(window.sentenceShown(tab).indexOf(c.reason), -1) << window.sentenceShown(tab).toStdString();
+            EXPECT_EQ(window.sentenceShown(tab).indexOf("まだありません"), -1);
+        }
+        EXPECT_FALSE(window.exportButton()->isEnabled());
+        QTRY_COMPARE(messages.size(), 1);
+
+        feature().history().recordFinishedGame(plainGame(2500));
+        QTRY_COMPARE(window.latestFigure("合計"), QString("2500"));
+        EXPECT_TRUE(window.notice().startsWith("成績の履歴を読めませんでした")) << window.notice().toStdString();
+        EXPECT_NE(window.notice().indexOf("この実行で終えたゲームだけ"), -1);
+    }
+}
+
+TEST_F(ResultsWindow, gamesLeftOutOfTheFiguresAreCountedByReasonOverTheTabs)
+{
+    {
+        SQLite::Database other(directory.path() + "/history.sqlite3", SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        other.exec("CREATE TABLE games(id INTEGER PRIMARY KEY, finished_at_ms, utc_offset_min, score, misses);"
+                   "CREATE TABLE stops(game_id, stop, letter, reaction_us, wrong_keys); PRAGMA user_version = 1;"
+                   "INSERT INTO games VALUES(1, 1765000000000, 540, 4000, 0), (2, 1765000000000, 540, 4100, 0),"
+                   "(3, 1765000000000, 540, 4200, 0), (4, 1765000000000, 540, 4300, 0);"
+                   "WITH RECURSIVE n(v) AS (SELECT 1 UNION ALL SELECT v + 1 FROM n WHERE v < 10) "
+                   "INSERT INTO stops SELECT g, v, 'K', 400000, 0 FROM n, (SELECT 1 AS g UNION SELECT 2 UNION SELECT 3 UNION SELECT 4);"
+                   "UPDATE stops SET reaction_us = NULL WHERE game_id = 2 AND stop = 3;"
+                   "UPDATE stops SET reaction_us = -100 WHERE game_id = 3 AND stop = 3;"
+                   "DELETE FROM stops WHERE game_id = 4 AND stop = 10;");
+    }
+    StatsWindow& window = openWindow();
+    QTRY_COMPARE(window.latestFigure("合計"), QString("4000"));
+    EXPECT_EQ(window.notice(), "履歴のうち 3 ゲームは読めない値を含むため、成績から除きました（ストップが 10 個でない: 1、"
+                               "反応時間が 0〜1 時間の外: 2）。CSV には記録されたまま書き出します。");
+    EXPECT_TRUE(window.exportButton()->isEnabled());
+}
+
+TEST_F(ResultsWindow, theExportRunsBesideTheWindowAndLeavesAFifoAsItIsWithAPlainMessage)
+{
+    feature().history().recordFinishedGame(plainGame(2000));
+    StatsWindow& window = openWindow();
+    QTRY_VERIFY(window.exportButton()->isEnabled());
+    QStringList finished;
+    QObject::connect(&feature(), &ResultsFeature::exportFinished, [&](const QString& problem) { finished << problem; });
+
+    const std::string fifo = directory.path() + "/pipe.csv";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    feature().startExport(QString::fromStdString(fifo));  // a write to a FIFO no one reads would hang here
+    QTRY_COMPARE(finished.size(), 1);
+    EXPECT_EQ(finished[0], QString::fromStdString("CSV を " + fifo + " に書き出せませんでした（" + fifo
+                                                  + " はFIFOで、普通のファイルではありません）。"));
+    EXPECT_EQ(messages.back(), finished[0]);
+    EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo);
+
+    const std::string good = directory.path() + "/history.csv";
+    QTRY_VERIFY(feature().exportRun() == nullptr);
+    feature().startExport(QString::fromStdString(good));
+    EXPECT_FALSE(window.exportButton()->isEnabled()) << "one export at a time";
+    QTRY_COMPARE(finished.size(), 2);
+    EXPECT_EQ(finished[1], "");
+    QTRY_VERIFY(window.exportButton()->isEnabled());
+    std::ifstream in(good, std::ios::binary);
+    const std::string csv{std::istreambuf_iterator<char>(in), {}};
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 11);
 }
 
