@@ -7,13 +7,17 @@
 #include "results/LatestGameChart.h"
 #include "results/ReactionHistogram.h"
 
+#include <QEvent>
 #include <QFormLayout>
+#include <QLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -63,6 +67,7 @@ StatsWindow::StatsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
         auto* column = new QVBoxLayout(contents[1]);
         historyChart_ = new HistoryChart;
         historyNote_ = plainLabel();
+        historyNote_->setWordWrap(true);
         column->addWidget(historyChart_, 1);
         column->addWidget(historyNote_);
     }
@@ -80,6 +85,7 @@ StatsWindow::StatsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
         auto* column = new QVBoxLayout(contents[3]);
         histogram_ = new ReactionHistogram;
         histogramNote_ = plainLabel();
+        histogramNote_->setWordWrap(true);
         column->addWidget(histogram_, 1);
         column->addWidget(histogramNote_);
     }
@@ -112,6 +118,27 @@ StatsWindow::StatsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     layout->addLayout(buttons);
 
     showLoading();
+}
+
+void StatsWindow::keepLeastSize()
+{
+    // Wrapped lines need more height the narrower they are, which a layout's minimum size leaves
+    // out: the least size is the least width with the height its texts take there.
+    QLayout* whole = layout();
+    const int width = whole->totalMinimumSize().width();
+    const int height = whole->hasHeightForWidth() ? whole->totalHeightForWidth(width) : 0;
+    const QSize least(width, std::max(height, whole->totalMinimumSize().height()));
+    if (least != minimumSize())
+        setMinimumSize(least);
+}
+
+bool StatsWindow::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    // After the layouts have taken in every text that changed.
+    if (event->type() == QEvent::LayoutRequest)
+        keepLeastSize();
+    return handled;
 }
 
 void StatsWindow::showSentence(const QString& sentence)

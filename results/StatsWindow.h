@@ -44,9 +44,13 @@ public:
 signals:
     void exportRequested();
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void showSentence(const QString& sentence);
     void showNotice(const QString& text);
+    void keepLeastSize();
 
     QLabel* notice_ = nullptr;
     QTabWidget* tabs_ = nullptr;
