@@ -19,8 +19,14 @@ HistoryExportRun::HistoryExportRun(const HistoryStore& store, std::vector<Finish
     connect(dialog_, &QProgressDialog::canceled, this, &HistoryExportRun::cancel);
 
     worker_ = std::thread([this, &store, unsaved = std::move(unsaved), target = QFile::encodeName(path).toStdString()] {
-        const auto problem = HistoryExport::toFile(store, unsaved, target, [this](std::int64_t rows, std::int64_t total) {
-            QMetaObject::invokeMethod(this, [this, rows, total] { progressed(rows, total); }, Qt::QueuedConnection);
+        int shown = -1;
+        const auto problem = HistoryExport::toFile(store, unsaved, target, [this, &shown](std::int64_t rows, std::int64_t total) {
+            // One message per percent: the window's thread has a reel to run.
+            const int percent = total > 0 ? static_cast<int>(rows * 100 / total) : 100;
+            if (percent != shown) {
+                shown = percent;
+                QMetaObject::invokeMethod(this, [this, percent] { progressed(percent); }, Qt::QueuedConnection);
+            }
             return !cancelled_;
         });
         const QString message = problem ? QString::fromStdString(*problem) : QString();
@@ -36,11 +42,10 @@ HistoryExportRun::~HistoryExportRun()
     delete dialog_;
 }
 
-void HistoryExportRun::progressed(qint64 rows, qint64 total)
+void HistoryExportRun::progressed(int percent)
 {
-    if (!dialog_ || total <= 0)
-        return;
-    dialog_->setValue(static_cast<int>(rows * 100 / total));
+    if (dialog_)
+        dialog_->setValue(percent);
 }
 
 void HistoryExportRun::done(const QString& problem)

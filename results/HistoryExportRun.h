@@ -35,7 +35,7 @@ signals:
     void finished(const QString& problem);
 
 private:
-    void progressed(qint64 rows, qint64 total);
+    void progressed(int percent);
     void done(const QString& problem);
 
     std::atomic<bool> cancelled_ = false;
