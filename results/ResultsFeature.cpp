@@ -29,11 +29,13 @@ void showPlainNotice(QWidget* owner, const QString& message)
     box->show();
 }
 
-// Where the save dialog starts. Qt reads user-dirs.dirs as UTF-8, so a Documents folder whose
+} // namespace
+
+// Qt reads user-dirs.dirs as UTF-8, so a Documents folder whose
 // name is in another encoding comes out as a path that does not exist, and the dialog would fall
 // back to the working folder (the program's). The folder's bytes are then read from the file and
 // decoded as file names are; if even that cannot name it, the home folder.
-QString documentsFolder()
+QString ResultsFeature::saveFolder()
 {
     const QString standard = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (QFileInfo(standard).isDir())
@@ -57,8 +59,6 @@ QString documentsFolder()
     }
     return QDir::homePath();
 }
-
-} // namespace
 
 ResultsFeature::ResultsFeature(HistoryStore& store, QWidget& owner, ProblemReporter reporter)
     : store_(store),
@@ -170,7 +170,7 @@ void ResultsFeature::exportCsv()
     if (exportRun_)
         return;  // one at a time; its progress dialog is up
     const QString path = QFileDialog::getSaveFileName(window_, QStringLiteral("CSV 書き出し"),
-                                                      documentsFolder() + QStringLiteral("/zumikko-history.csv"),
+                                                      saveFolder() + QStringLiteral("/zumikko-history.csv"),
                                                       QStringLiteral("CSV (*.csv)"));
     if (path.isEmpty())
         return;

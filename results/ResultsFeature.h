@@ -50,6 +50,10 @@ signals:
 
 public:
 
+    // Where the save dialog starts: the player's Documents folder whatever its name's encoding,
+    // else the home folder; never the program's folder.
+    static QString saveFolder();
+
     StatsWindow* window() const;
     const HistoryStore& store() const { return store_; }
     const std::vector<FinishedGame>& unsavedGames() const { return recorder_.unsavedGames(); }

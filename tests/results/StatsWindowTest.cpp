@@ -6,6 +6,8 @@
 #include "fakes/TemporaryDirectory.h"
 
 #include <QPushButton>
+#include <QFileInfo>
+#include <QFile>
 #include <SQLiteCpp/Database.h>
 #include <QTabWidget>
 #include <QtTest>
@@ -241,6 +243,40 @@ TEST_F(ResultsWindow, theExportRunsBesideTheWindowAndLeavesAFifoAsItIsWithAPlain
     std::ifstream in(good, std::ios::binary);
     const std::string csv{std::istreambuf_iterator<char>(in), {}};
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 11);
+}
+
+// Qt 6 names files in UTF-8 only, so a folder whose name is in another encoding cannot be handed
+// to the dialog at all; it starts in the home folder then, never in the program's folder (where
+// a path that does not exist would leave it).
+TEST(ResultsExport, theSaveDialogStartsInTheDocumentsFolderOrWhereQtCanNameTheNearestOne)
+{
+    TemporaryDirectory home;
+    const QByteArray savedHome = qgetenv("HOME"), savedConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QByteArray::fromStdString(home.path()));
+    qunsetenv("XDG_CONFIG_HOME");
+    std::filesystem::create_directory(home.path() + "/.config");
+    const struct {
+        const char* name;
+        std::string folder;  // the bytes of its name
+        bool named;
+    } cases[] = {
+        {"UTF-8", "\xE6\x96\x87\xE6\x9B\xB8", true},
+        {"Latin-1", "Dokumente-\xE4", false},
+        {"EUC-JP", "\xCA\xB8\xBD\xF1", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::create_directory(home.path() + "/" + c.folder);
+        std::ofstream(home.path() + "/.config/user-dirs.dirs") << "XDG_DOCUMENTS_DIR=\"$HOME/" << c.folder << "\"\n";
+        const QString folder = ResultsFeature::saveFolder();
+        EXPECT_EQ(QFile::encodeName(folder).toStdString(), home.path() + (c.named ? "/" + c.folder : ""));
+        EXPECT_TRUE(QFileInfo(folder).isDir());
+    }
+    qputenv("HOME", savedHome);
+    if (savedConfig.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", savedConfig);
 }
 
 } // namespace
