@@ -1,5 +1,7 @@
 #include "results/HistoryStore.h"
 
+#include "game/GameState.h"
+
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
@@ -17,6 +19,7 @@ namespace {
 constexpr off_t kLargestFileCheckedWhole = 64 * 1024 * 1024;
 constexpr char kSqliteHeader[] = "SQLite format 3";  // and its terminating zero: 16 bytes
 
+static_assert(GameState::kStopsPerGame == 10, "the schema's CHECK on a stop's number says ten");
 const char* const kSchema = R"sql(
 CREATE TABLE IF NOT EXISTS games(
     id INTEGER PRIMARY KEY,
@@ -249,7 +252,7 @@ HistorySummary HistoryStore::loadSummary() const
             }
             summary.scores.push_back(static_cast<double>(games.getColumn(0).getInt64()));
         }
-        summary.reactions.reserve(summary.scores.size() * 10);
+        summary.reactions.reserve(summary.scores.size() * GameState::kStopsPerGame);
         SQLite::Statement reactions(*database, "SELECT letter, reaction_us FROM stops");
         while (reactions.executeStep()) {
             const char* letter = reactions.getColumn(0).getText();

@@ -31,6 +31,9 @@ public:
     ~ResultsFeature() override;
 
     GameHistory& history() { return recorder_; }
+    // Where the history is, when that needs saying: `notice` is told once the owner is on
+    // screen, `shown` stands in the results window.
+    void tellLocation(const std::string& notice, const std::string& shown);
     // The run ends: one last try to save the games still waiting. What the player must be told
     // about games that stay unsaved, else nullopt.
     std::optional<QString> finish();
@@ -56,6 +59,7 @@ private:
     ProblemReporter reporter_;
     HistoryRecorder recorder_;
     QPointer<StatsWindow> window_;
+    QString shownHistory_;
     std::atomic<bool> checkpointWaiting_ = false;
     bool loading_ = false;
     bool loadAgain_ = false;

@@ -1,6 +1,8 @@
 #include "results/StatsWindow.h"
 
+#include "platform/ElidingLabel.h"
 #include "platform/Fonts.h"
+#include "platform/PlainLabel.h"
 #include "results/HistoryChart.h"
 #include "results/HistoryCsv.h"
 #include "results/KeyboardChart.h"
@@ -101,11 +103,25 @@ StatsWindow::StatsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     buttons->addWidget(exportButton_);
     buttons->addStretch(1);
     buttons->addWidget(closeButton_);
+    historySource_ = plainLabel<ElidingLabel>(this, QString());
+    historySource_->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_, 1);
+    layout->addWidget(historySource_);
     layout->addLayout(buttons);
 
     showLoading();
+}
+
+void StatsWindow::setHistorySource(const QString& sentence)
+{
+    historySource_->setText(sentence);
+    historySource_->setVisible(!sentence.isEmpty());
+}
+
+QString StatsWindow::historySource() const
+{
+    return historySource_->isHidden() ? QString() : historySource_->text();
 }
 
 void StatsWindow::showSentence(const QString& sentence)
