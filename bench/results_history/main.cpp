@@ -165,7 +165,8 @@ int main(int argc, char** argv)
     owner.resize(338, 228);
     owner.show();
     const long before = residentKilobytes();
-    ResultsFeature feature(directory.path() + "/score.dat", owner, [](QWidget*, const QString& message) {
+    HistoryStore store(directory.path() + "/history.sqlite3", "00000000-000000");
+    ResultsFeature feature(store, owner, [](QWidget*, const QString& message) {
         std::fprintf(stderr, "message: %s\n", qPrintable(message));
     });
 
