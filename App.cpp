@@ -1,11 +1,9 @@
 #include "App.h"
 
-#include "platform/FilePath.h"
 #include "platform/FirstExposure.h"
 #include "platform/MaximizeRefusal.h"
 #include "platform/ModalWatcher.h"
 #include "platform/PlainMessageBox.h"
-#include "platform/ProblemBox.h"
 #include "platform/ScreenPresenterChoice.h"
 #include "platform/SurfaceWidget.h"
 #include "platform/TerminationSignals.h"
@@ -36,13 +34,14 @@ std::string localTimeStamp()
 } // namespace
 
 App::App(Devices devices, const Clock& clock, RandomSource& random, Shell& shell, std::string dataDirectory,
-         const std::string& recordPath, const ViewDecorator& decorateView)
+         const std::string& recordPath, const Folders& folders, const ViewDecorator& decorateView)
     : shell_(shell),
       dataDirectory_(std::move(dataDirectory)),
       eventTimes_(clock),
       sounds_(devices.mciStart, devices.mciKaiten, devices.mciBGM, devices.mciGoal),
       scoreFile_(recordPath),
-      historyStore_(FilePath::directoryOf(recordPath) + "/history.sqlite3", localTimeStamp()),
+      historyLocation_(HistoryLocation::choose(recordPath, folders.program, folders.player)),
+      historyStore_(historyLocation_.path(), localTimeStamp()),
       recordWindows_(std::make_unique<RecordWindows>(scoreFile_, clock, &window_)),
       results_(std::make_unique<ResultsFeature>(historyStore_, window_)),
       view_(window_, *recordWindows_, [this] { return reelDriver_->presentStop(); }),
@@ -51,6 +50,7 @@ App::App(Devices devices, const Clock& clock, RandomSource& random, Shell& shell
             Game::Surfaces{window_.reelWindow()->surface(), window_.letterStrip(), window_.letterMask()})
 {
     game_.recordInto(&results_->history());
+    results_->tellLocation(historyLocation_.notice(), historyLocation_.shown());
     presenter_ = createScreenPresenter(*window_.reelWindow(), eventTimes_, clock);
     modalWatcher_ = std::make_unique<ModalWatcher>([this] {
         if (reelDriver_)
@@ -85,7 +85,7 @@ void App::launch(const std::string& startUpProblem)
     // A message box at start-up must find the main window on screen to stand over it.
     new FirstExposure(window_, [this, startUpProblem] {
         if (!startUpProblem.empty())
-            showProblemBox(&window_, toQString(startUpProblem));
+            PlainMessageBox::show(&window_, toQString(startUpProblem));
         // A signal that came while that message was open has already ended the program.
         if (!ended_)
             startUp();

@@ -10,6 +10,7 @@
 #include "platform/ScreenPresenter.h"
 #include "platform/Shell.h"
 #include "record/ScoreFile.h"
+#include "results/HistoryLocation.h"
 #include "results/HistoryStore.h"
 #include "sound/SoundCues.h"
 #include "ui/MainWindow.h"
@@ -44,9 +45,16 @@ public:
         MediaDevice& mciGoal;
     };
 
+    // The folders that decide where the history goes besides the record's (HistoryLocation);
+    // empty, it is beside the record.
+    struct Folders {
+        std::string program;
+        std::string player;
+    };
+
     // `dataDirectory` holds the four sound files; the record is the file at `recordPath`.
     App(Devices devices, const Clock& clock, RandomSource& random, Shell& shell, std::string dataDirectory,
-        const std::string& recordPath, const ViewDecorator& decorateView = {});
+        const std::string& recordPath, const Folders& folders = {}, const ViewDecorator& decorateView = {});
     ~App();
 
     // Shows the main window; once it is on screen, tells the player `startUpProblem` (if not
@@ -83,6 +91,7 @@ private:
     EventClock eventTimes_;
     SoundCues sounds_;
     ScoreFile scoreFile_;
+    HistoryLocation historyLocation_;
     HistoryStore historyStore_;
     MainWindow window_;
     std::unique_ptr<RecordWindows> recordWindows_;

@@ -33,7 +33,7 @@ int Program::run(int argc, char** argv, const App::ViewDecorator& decorateView)
     // the program cleanly.
     TerminationSignals terminationSignals;
     try {
-        QApplication::setApplicationName(QStringLiteral("Zumikko"));
+        QApplication::setApplicationName(QString::fromUtf8(ProgramInfo::kName));
         QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
         // Desktops match the windows to the menu entry and its icon by this name.
         QGuiApplication::setDesktopFileName(QString::fromUtf8(ProgramInfo::kApplicationId));
@@ -41,8 +41,9 @@ int Program::run(int argc, char** argv, const App::ViewDecorator& decorateView)
 
         const std::string programDirectory = ProgramDirectory::ofThisProcess();
         const std::string dataDirectory = DataDirectory::find(programDirectory, ProgramInfo::kRelativeDataDirectory);
-        const RecordLocation record = RecordLocation::choose(
-            programDirectory, PlayerFolders::recordDirectoryOfThisProcess(), dataDirectory + "/score.dat");
+        const std::string playerDirectory = PlayerFolders::recordDirectoryOfThisProcess();
+        const RecordLocation record =
+            RecordLocation::choose(programDirectory, playerDirectory, dataDirectory + "/score.dat");
 
         SteadyClock clock;
         ClockSeededRandom random(clock);
@@ -57,7 +58,7 @@ int Program::run(int argc, char** argv, const App::ViewDecorator& decorateView)
         SdlMediaDevice mciGoal(audio, music);
 
         App game({mciStart, mciKaiten, mciBGM, mciGoal}, clock, random, shell, dataDirectory, record.path(),
-                 decorateView);
+                 {programDirectory, playerDirectory}, decorateView);
         game.endOn(terminationSignals);
         game.launch(record.problem());
         return QApplication::exec();

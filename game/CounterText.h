@@ -7,5 +7,8 @@
 std::string addToCounter(const std::string& caption, double amount);
 double counterValue(const std::string& caption);
 
+// lblKaisu's caption before the first game and after each.
+inline constexpr const char* kIdleKaisuCaption = "Let's Start";
+
 // lblKaisu's caption after `stopsSoFar` of a game's stops: "あと10回" at the start.
 std::string stopsLeftCaption(int stopsSoFar);

@@ -29,6 +29,6 @@ void EndOfGame::EndGame()
         view_.showScoreMessage("あなたのスコア　" + scoreText);
     }
 
-    view_.setCaption(MainLabel::Kaisu, "Let's Start");
+    view_.setCaption(MainLabel::Kaisu, kIdleKaisuCaption);
     view_.setCaption(MainLabel::Type, "");
 }

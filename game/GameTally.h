@@ -2,6 +2,7 @@
 
 #include "game/FinishedGame.h"
 #include "game/GameHistory.h"
+#include "game/GameState.h"
 
 #include <cstdint>
 
@@ -20,7 +21,7 @@ public:
     void finish(std::int64_t score, int misses);
 
 private:
-    static constexpr int kStops = 10;
+    static constexpr int kStops = GameState::kStopsPerGame;
     static int indexOf(int stop);
 
     GameHistory* history_ = nullptr;

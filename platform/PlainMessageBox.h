@@ -16,6 +16,10 @@ public:
     // close box answer, so a stray Enter keeps things as they are. True for "はい".
     static bool ask(QWidget* parent, const QString& question);
 
+    // The same box, but it does not wait: it stands over the owner's window until the player
+    // closes it, while the program goes on.
+    static void notify(QWidget* owner, const QString& text);
+
     // A critical error box without a parent, for the last words before the program ends.
     static void showFatal(const QString& text);
 };

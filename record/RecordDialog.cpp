@@ -1,5 +1,6 @@
 #include "record/RecordDialog.h"
 
+#include "platform/BringForward.h"
 #include "platform/PlainMessageBox.h"
 #include "record/RecordWindowLook.h"
 
@@ -16,8 +17,7 @@ bool RecordDialog::mayLoseRecord(Loss loss)
 {
     if (!holdsUnsavedRecord())
         return true;
-    raise();
-    activateWindow();
+    bringForward(*this);
     const QString consequence = loss == Loss::Quitting ? QStringLiteral("終了すると、この記録は失われます。終了しますか？")
                                                        : QStringLiteral("このウィンドウを閉じると、この記録は失われます。閉じますか？");
     return PlainMessageBox::ask(this, QStringLiteral("新しい記録はまだ保存されていません。\n") + consequence);

@@ -4,6 +4,7 @@
 #include "platform/BoundedRead.h"
 #include "platform/FinalTarget.h"
 #include "platform/LeftoverTemporaries.h"
+#include "platform/PrivateDirectory.h"
 #include "platform/SystemErrorText.h"
 #include "record/RecordFormat.h"
 
@@ -22,22 +23,6 @@ bool isWritableFolderWithRecord(const std::string& directory)
     // Saving writes a new file beside the old one and renames it, so the folder must be writable.
     return ::stat((directory + "/score.dat").c_str(), &record) == 0 && S_ISREG(record.st_mode)
            && ::faccessat(AT_FDCWD, directory.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
-}
-
-// Creates the folder and any missing parents, private to the player as the XDG base directories are.
-int makeDirectories(const std::string& directory)
-{
-    for (std::size_t slash = directory.find('/', 1);; slash = directory.find('/', slash + 1)) {
-        const std::string part = directory.substr(0, slash);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return errno;
-        if (slash == std::string::npos)
-            break;
-    }
-    struct stat folder {};
-    if (::stat(directory.c_str(), &folder) != 0)
-        return errno;
-    return S_ISDIR(folder.st_mode) ? 0 : ENOTDIR;
 }
 
 // Reads the delivered record without following it into a FIFO or a device.
@@ -96,7 +81,7 @@ RecordLocation RecordLocation::prepare(const std::string& programDirectory, cons
     if (::lstat(record.c_str(), &existing) == 0)
         return {record, {}};
 
-    if (const int error = makeDirectories(playerDirectory); error != 0)
+    if (const int error = PrivateDirectory::make(playerDirectory); error != 0)
         return {record, playerDirectory + " を作れないため、" + record + " に記録を残せません（" + reason(error) + "）。"};
     std::string bytes;
     if (const int error = readDelivered(deliveredRecord, bytes); error != 0) {

@@ -1,27 +1,17 @@
 #include "record/RecordWindows.h"
 
+#include "platform/BringForward.h"
 #include "platform/MaximizeRefusal.h"
-#include "platform/ProblemBox.h"
+#include "platform/PlainMessageBox.h"
 #include "platform/TransientParent.h"
 
 #include <QLabel>
-
-namespace {
-
-void bringForward(QWidget& window)
-{
-    window.show();
-    window.raise();
-    window.activateWindow();
-}
-
-} // namespace
 
 RecordWindows::RecordWindows(const RecordStore& record, const Clock& clock, QWidget* owner)
     : file_(record),
       clock_(clock),
       owner_(owner),
-      reportProblem_(showProblemBox)
+      reportProblem_(PlainMessageBox::show)
 {
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/RegularFile.h"
 #include "platform/SystemErrorText.h"
+#include "game/GameState.h"
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
@@ -20,6 +21,7 @@ namespace {
 constexpr off_t kLargestFileCheckedWhole = 64 * 1024 * 1024;
 constexpr char kSqliteHeader[] = "SQLite format 3";  // and its terminating zero: 16 bytes
 
+static_assert(GameState::kStopsPerGame == 10, "the schema's CHECK on a stop's number says ten");
 const char* const kSchema = R"sql(
 CREATE TABLE IF NOT EXISTS games(
     id INTEGER PRIMARY KEY,

@@ -1,5 +1,7 @@
 #include "results/ResultsFeature.h"
 
+#include "platform/BringForward.h"
+#include "platform/PlainMessageBox.h"
 #include "platform/TransientParent.h"
 #include "results/HistoryExport.h"
 #include "results/HistoryExportRun.h"
@@ -10,26 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFileDialog>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
-
-namespace {
-
-// Never waits: a history problem must not hold up the game or the end-of-game windows.
-void showPlainNotice(QWidget* owner, const QString& message)
-{
-    auto* box = new QMessageBox(QMessageBox::NoIcon, QApplication::applicationName(), message, QMessageBox::Ok);
-    box->setTextFormat(Qt::PlainText);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::NonModal);
-    if (owner)
-        setTransientParent(*box, owner->window());
-    box->show();
-}
-
-} // namespace
 
 // Qt reads user-dirs.dirs as UTF-8, so a Documents folder whose
 // name is in another encoding comes out as a path that does not exist, and the dialog would fall
@@ -63,7 +47,7 @@ QString ResultsFeature::saveFolder()
 ResultsFeature::ResultsFeature(HistoryStore& store, QWidget& owner, ProblemReporter reporter)
     : store_(store),
       owner_(owner),
-      reporter_(reporter ? std::move(reporter) : ProblemReporter(showPlainNotice)),
+      reporter_(reporter ? std::move(reporter) : ProblemReporter(PlainMessageBox::notify)),
       recorder_(
           store, WallTime::now,
           [this](const std::string& message) {
@@ -84,6 +68,15 @@ ResultsFeature::~ResultsFeature()
     exportRun_.reset();
     worker_.reset();
     delete window_;
+}
+
+void ResultsFeature::tellLocation(const std::string& notice, const std::string& shown)
+{
+    shownHistory_ = QString::fromStdString(shown);
+    if (window_)
+        window_->setHistorySource(shownHistory_);
+    if (!notice.empty())
+        QTimer::singleShot(0, this, [this, notice] { report(notice); });
 }
 
 void ResultsFeature::report(const std::string& message)
@@ -113,12 +106,11 @@ void ResultsFeature::gameRecorded()
 void ResultsFeature::showWindow()
 {
     if (window_) {
-        window_->show();
-        window_->raise();
-        window_->activateWindow();
+        bringForward(*window_);
         return;
     }
     window_ = new StatsWindow;
+    window_->setHistorySource(shownHistory_);
     // The reading starts before the window is laid out and shown, beside that work.
     reload();
     window_->setAttribute(Qt::WA_DeleteOnClose);

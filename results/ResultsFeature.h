@@ -32,6 +32,9 @@ public:
     ~ResultsFeature() override;
 
     GameHistory& history() { return recorder_; }
+    // Where the history is, when that needs saying: `notice` is told once the owner is on
+    // screen, `shown` stands in the results window.
+    void tellLocation(const std::string& notice, const std::string& shown);
     // The run ends: one last try to save the games still waiting. What the player must be told
     // about games that stay unsaved, else nullopt.
     std::optional<QString> finish();
@@ -71,6 +74,7 @@ private:
     HistoryRecorder recorder_;
     QPointer<StatsWindow> window_;
     std::unique_ptr<HistoryExportRun> exportRun_;
+    QString shownHistory_;
     std::atomic<bool> checkpointWaiting_ = false;
     bool loading_ = false;
     bool loadAgain_ = false;

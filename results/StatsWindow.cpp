@@ -1,6 +1,8 @@
 #include "results/StatsWindow.h"
 
+#include "platform/ElidingLabel.h"
 #include "platform/Fonts.h"
+#include "platform/PlainLabel.h"
 #include "results/HistoryChart.h"
 #include "results/HistoryCsv.h"
 #include "results/KeyboardChart.h"
@@ -112,9 +114,12 @@ StatsWindow::StatsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     notice_->setWordWrap(true);
     notice_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     notice_->hide();
+    historySource_ = plainLabel<ElidingLabel>(this, QString());
+    historySource_->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(notice_);
     layout->addWidget(tabs_, 1);
+    layout->addWidget(historySource_);
     layout->addLayout(buttons);
 
     showLoading();
@@ -139,6 +144,17 @@ bool StatsWindow::event(QEvent* event)
     if (event->type() == QEvent::LayoutRequest)
         keepLeastSize();
     return handled;
+}
+
+void StatsWindow::setHistorySource(const QString& sentence)
+{
+    historySource_->setText(sentence);
+    historySource_->setVisible(!sentence.isEmpty());
+}
+
+QString StatsWindow::historySource() const
+{
+    return historySource_->isHidden() ? QString() : historySource_->text();
 }
 
 void StatsWindow::showSentence(const QString& sentence)

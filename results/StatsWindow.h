@@ -26,6 +26,10 @@ public:
 
     void showLoading();
     void setFigures(const ResultsFigures& figures);
+    // Which history the window shows, when that needs saying (it is not beside the record);
+    // empty hides the line.
+    void setHistorySource(const QString& sentence);
+    QString historySource() const;
 
     QTabWidget* tabs() const { return tabs_; }
     // The sentence a tab shows instead of its chart, or an empty text while it shows the chart.
@@ -64,6 +68,7 @@ private:
     QLabel* slowestNote_ = nullptr;
     ReactionHistogram* histogram_ = nullptr;
     QLabel* histogramNote_ = nullptr;
+    QLabel* historySource_ = nullptr;
     QPushButton* exportButton_ = nullptr;
     QPushButton* closeButton_ = nullptr;
 };

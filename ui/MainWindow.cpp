@@ -1,5 +1,6 @@
 #include "ui/MainWindow.h"
 
+#include "game/CounterText.h"
 #include "platform/Blit.h"
 #include "platform/Fonts.h"
 #include "platform/MaximizeRefusal.h"
@@ -8,6 +9,7 @@
 #include "platform/SurfaceWidget.h"
 #include "platform/WindowPlacement.h"
 #include "ui/ShapeWidget.h"
+#include "ProgramInfo.h"
 
 #include <QCloseEvent>
 #include <QFontMetricsF>
@@ -80,7 +82,7 @@ MainWindow::MainWindow(QWidget* parent)
       picTitle_(loadArtwork(QStringLiteral("title_a.png"), 300, 91)),
       picTitle2_(loadArtwork(QStringLiteral("title_b.png"), 300, 91))
 {
-    setWindowTitle(QStringLiteral("Zumikko"));
+    setWindowTitle(QString::fromUtf8(ProgramInfo::kName));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     // Letters must reach the game even while a Japanese input method is active.
@@ -159,7 +161,7 @@ void MainWindow::buildClientArea()
     const int letterTop = label2->geometry().bottom() + 1;
     growToText(*lblType_, QRect(232, letterTop, 57, 132 - letterTop), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"),
                letterTop - 95);
-    lblKaisu_ = makeLabel(c, {QRect(8, 104, 65, 17), QStringLiteral("Let's Start"), QColor(0xFFFFC0),
+    lblKaisu_ = makeLabel(c, {QRect(8, 104, 65, 17), QString::fromLatin1(kIdleKaisuCaption), QColor(0xFFFFC0),
                               Qt::AlignCenter, defaultFont, true});
 
     auto* picSwitch = new SurfaceWidget(41, 233, 0xFFFF80, c);

@@ -71,7 +71,7 @@ VersionWindow::VersionWindow(Shell& shell, QWidget* parent)
     version->resize(65, 12);
     growToText(*version, inFrame(QRect(4, 58, 250, 19)));
 
-    QLabel* back = addLabel(frame, "lblTitleBack", QStringLiteral("Zumikko"), 34, 19);
+    QLabel* back = addLabel(frame, "lblTitleBack", QString::fromUtf8(ProgramInfo::kName), 34, 19);
     back->setFont(gothicFont(27.75, true));
     back->resize(191, 37);
     growToText(*back, inFrame(QRect(4, 3, 250, 55)));
@@ -79,7 +79,7 @@ VersionWindow::VersionWindow(Shell& shell, QWidget* parent)
     back->setAutoFillBackground(true);
 
     // The name itself, 2 pixels above and left of its shadow, wherever the shadow went.
-    QLabel* front = addLabel(frame, "lblTitleFront", QStringLiteral("Zumikko"), 32, 17);
+    QLabel* front = addLabel(frame, "lblTitleFront", QString::fromUtf8(ProgramInfo::kName), 32, 17);
     front->setFont(back->font());
     front->setAlignment(back->alignment());
     front->setContentsMargins(back->contentsMargins());

@@ -33,4 +33,23 @@ TEST(WorkerThreadTest, endingWaitsForTheRunningJob)
     EXPECT_NE(ranOn, caller);
 }
 
+// The usual end: the worker sleeps, waiting for work, and must wake to end.
+TEST(WorkerThreadTest, endingAnIdleWorkerReturns)
+{
+    auto* worker = new WorkerThread;
+    std::promise<void> ran;
+    worker->post([&ran] { ran.set_value(); });
+    ran.get_future().wait();
+    std::promise<void> ended;
+    std::thread ending([worker, &ended] {
+        delete worker;
+        ended.set_value();
+    });
+    if (ended.get_future().wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+        ending.detach();  // it hangs for good; the worker is left to it
+        FAIL() << "the worker never ended";
+    }
+    ending.join();
+}
+
 } // namespace

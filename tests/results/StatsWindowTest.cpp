@@ -134,6 +134,14 @@ TEST_F(ResultsWindow, aHistoryThatCannotBeUsedKeepsThisRunsGamesAndSaysSoOnce)
     StatsWindow& window = openWindow();
     QTRY_COMPARE(window.latestFigure("合計"), QString("2500"));
     EXPECT_EQ(messages.size(), 1) << "one message per fault and run";
+    EXPECT_EQ(window.historySource(), "") << "beside the record, the history needs no naming";
+}
+
+TEST_F(ResultsWindow, aHistoryKeptElsewhereIsToldOnceAndNamedInTheWindow)
+{
+    feature().tellLocation("notice", "この画面の成績: /elsewhere/history.sqlite3");
+    QTRY_COMPARE(messages, QStringList{"notice"});
+    EXPECT_EQ(openWindow().historySource(), "この画面の成績: /elsewhere/history.sqlite3");
 }
 
 TEST_F(ResultsWindow, theCsvGoesWhereThePlayerSaysOrAMessageSaysWhyNot)

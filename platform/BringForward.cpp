@@ -1,0 +1,10 @@
+#include "platform/BringForward.h"
+
+#include <QWidget>
+
+void bringForward(QWidget& window)
+{
+    window.show();
+    window.raise();
+    window.activateWindow();
+}

@@ -1,8 +1,0 @@
-#include "platform/ProblemBox.h"
-
-#include "platform/PlainMessageBox.h"
-
-void showProblemBox(QWidget* parent, const QString& message)
-{
-    PlainMessageBox::show(parent, message);
-}
