@@ -151,11 +151,30 @@ TEST_F(AtomicFileWriterTest, aWriterAbandonedOrGoneWithoutACommitLeavesTheOldFil
         std::function<void(AtomicFileWriter&)> leave;
     };
     const Case cases[] = {
-        {"abandoned", [](AtomicFileWriter& writer) { writer.abandon(); }},
-        {"destroyed", [](AtomicFileWriter&) {}},
-        {"opened again elsewhere", [&](AtomicFileWriter& writer) {
-             ASSERT_EQ(writer.open(folder_.path() + "/other.csv"), std::nullopt);
+        {"abandoned",
+         [](AtomicFileWriter& writer) {
              writer.abandon();
+             EXPECT_EQ(writer.write("more"), "Bad file descriptor");
+             EXPECT_EQ(writer.commit(), "Bad file descriptor");
+         }},
+        {"destroyed", [](AtomicFileWriter&) {}},
+        {"opened again elsewhere",
+         [&](AtomicFileWriter& writer) {
+             const std::string other = folder_.path() + "/other.csv";
+             ASSERT_EQ(writer.open(other), std::nullopt);
+             ASSERT_EQ(writer.write("other"), std::nullopt);
+             ASSERT_EQ(writer.commit(), std::nullopt);
+             EXPECT_EQ(contentOf(other), "other");
+             fs::remove(other);
+         }},
+        {"opened again for a first copy",
+         [&](AtomicFileWriter& writer) {
+             const std::string other = folder_.path() + "/other.csv";
+             ASSERT_EQ(writer.openFirstCopy(other), std::nullopt);
+             ASSERT_EQ(writer.write("other"), std::nullopt);
+             ASSERT_EQ(writer.commit(), std::nullopt);
+             EXPECT_EQ(contentOf(other), "other");
+             fs::remove(other);
          }},
     };
     for (const Case& c : cases) {
@@ -190,6 +209,10 @@ TEST_F(AtomicFileWriterTest, aWriteThatFailsSaysWhyAndEveryLaterStepSaysTheSame)
     EXPECT_EQ(entries(), std::vector<std::string>{"history.csv"});
 
     EXPECT_EQ(AtomicWrite::replace(folder_.path() + "/no such folder/x.csv", "new"), "No such file or directory");
+    const std::string dangling = folder_.path() + "/dangling.csv";
+    fs::create_symlink("gone.csv", dangling);
+    EXPECT_EQ(AtomicWrite::replace(dangling, "new"), "No such file or directory") << "nothing is made where it leads";
+    EXPECT_FALSE(fs::exists(folder_.path() + "/gone.csv"));
 }
 
 // Two programs making the same first copy: the one that comes second keeps what stands there.
