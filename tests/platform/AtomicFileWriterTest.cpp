@@ -150,6 +150,16 @@ TEST_F(AtomicFileWriterTest, aWriterAbandonedOrGoneWithoutACommitLeavesTheOldFil
         const char* what;
         std::function<void(AtomicFileWriter&)> leave;
     };
+    // The second file is written whole; only the first one's temporary goes.
+    const std::string other = folder_.path() + "/other.csv";
+    AtomicFileWriter* current = nullptr;
+    const auto reopenAndCommit = [&](const std::optional<std::string>& opened) {
+        ASSERT_EQ(opened, std::nullopt);
+        ASSERT_EQ(current->write("other"), std::nullopt);
+        ASSERT_EQ(current->commit(), std::nullopt);
+        EXPECT_EQ(contentOf(other), "other");
+        fs::remove(other);
+    };
     const Case cases[] = {
         {"abandoned",
          [](AtomicFileWriter& writer) {
@@ -158,30 +168,15 @@ TEST_F(AtomicFileWriterTest, aWriterAbandonedOrGoneWithoutACommitLeavesTheOldFil
              EXPECT_EQ(writer.commit(), "Bad file descriptor");
          }},
         {"destroyed", [](AtomicFileWriter&) {}},
-        {"opened again elsewhere",
-         [&](AtomicFileWriter& writer) {
-             const std::string other = folder_.path() + "/other.csv";
-             ASSERT_EQ(writer.open(other), std::nullopt);
-             ASSERT_EQ(writer.write("other"), std::nullopt);
-             ASSERT_EQ(writer.commit(), std::nullopt);
-             EXPECT_EQ(contentOf(other), "other");
-             fs::remove(other);
-         }},
-        {"opened again for a first copy",
-         [&](AtomicFileWriter& writer) {
-             const std::string other = folder_.path() + "/other.csv";
-             ASSERT_EQ(writer.openFirstCopy(other), std::nullopt);
-             ASSERT_EQ(writer.write("other"), std::nullopt);
-             ASSERT_EQ(writer.commit(), std::nullopt);
-             EXPECT_EQ(contentOf(other), "other");
-             fs::remove(other);
-         }},
+        {"opened again elsewhere", [&](AtomicFileWriter& writer) { reopenAndCommit(writer.open(other)); }},
+        {"opened again for a first copy", [&](AtomicFileWriter& writer) { reopenAndCommit(writer.openFirstCopy(other)); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         putOld();
         {
             AtomicFileWriter writer;
+            current = &writer;
             ASSERT_EQ(writer.open(target_), std::nullopt);
             ASSERT_EQ(writer.write("new"), std::nullopt);
             ASSERT_EQ(entries().size(), 2u);
