@@ -55,8 +55,6 @@ AtomicFileWriter::~AtomicFileWriter()
 
 std::optional<std::string> AtomicFileWriter::open(const std::string& path, Replace replace)
 {
-    abandon();
-    failure_.reset();
     if (replace == Replace::Name)
         return start(path, Placement::OverName);
     const FinalTarget final = FinalTarget::of(path);
@@ -75,14 +73,14 @@ std::optional<std::string> AtomicFileWriter::open(const std::string& path, Repla
 
 std::optional<std::string> AtomicFileWriter::openFirstCopy(const std::string& path)
 {
-    abandon();
-    failure_.reset();
     return start(path, Placement::FirstCopy);
 }
 
 // A fresh temporary name that no other writer holds, even one of the same pid from an earlier boot.
 std::optional<std::string> AtomicFileWriter::start(const std::string& target, Placement placement)
 {
+    abandon();
+    failure_.reset();
     std::optional<mode_t> oldMode;
     if (placement == Placement::OverRegularFile) {
         if (auto refusal = refusalOf(target, oldMode))

@@ -150,19 +150,33 @@ TEST_F(AtomicFileWriterTest, aWriterAbandonedOrGoneWithoutACommitLeavesTheOldFil
         const char* what;
         std::function<void(AtomicFileWriter&)> leave;
     };
+    // The second file is written whole; only the first one's temporary goes.
+    const std::string other = folder_.path() + "/other.csv";
+    AtomicFileWriter* current = nullptr;
+    const auto reopenAndCommit = [&](const std::optional<std::string>& opened) {
+        ASSERT_EQ(opened, std::nullopt);
+        ASSERT_EQ(current->write("other"), std::nullopt);
+        ASSERT_EQ(current->commit(), std::nullopt);
+        EXPECT_EQ(contentOf(other), "other");
+        fs::remove(other);
+    };
     const Case cases[] = {
-        {"abandoned", [](AtomicFileWriter& writer) { writer.abandon(); }},
-        {"destroyed", [](AtomicFileWriter&) {}},
-        {"opened again elsewhere", [&](AtomicFileWriter& writer) {
-             ASSERT_EQ(writer.open(folder_.path() + "/other.csv"), std::nullopt);
+        {"abandoned",
+         [](AtomicFileWriter& writer) {
              writer.abandon();
+             EXPECT_EQ(writer.write("more"), "Bad file descriptor");
+             EXPECT_EQ(writer.commit(), "Bad file descriptor");
          }},
+        {"destroyed", [](AtomicFileWriter&) {}},
+        {"opened again elsewhere", [&](AtomicFileWriter& writer) { reopenAndCommit(writer.open(other)); }},
+        {"opened again for a first copy", [&](AtomicFileWriter& writer) { reopenAndCommit(writer.openFirstCopy(other)); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         putOld();
         {
             AtomicFileWriter writer;
+            current = &writer;
             ASSERT_EQ(writer.open(target_), std::nullopt);
             ASSERT_EQ(writer.write("new"), std::nullopt);
             ASSERT_EQ(entries().size(), 2u);
@@ -190,6 +204,10 @@ TEST_F(AtomicFileWriterTest, aWriteThatFailsSaysWhyAndEveryLaterStepSaysTheSame)
     EXPECT_EQ(entries(), std::vector<std::string>{"history.csv"});
 
     EXPECT_EQ(AtomicWrite::replace(folder_.path() + "/no such folder/x.csv", "new"), "No such file or directory");
+    const std::string dangling = folder_.path() + "/dangling.csv";
+    fs::create_symlink("gone.csv", dangling);
+    EXPECT_EQ(AtomicWrite::replace(dangling, "new"), "No such file or directory") << "nothing is made where it leads";
+    EXPECT_FALSE(fs::exists(folder_.path() + "/gone.csv"));
 }
 
 // Two programs making the same first copy: the one that comes second keeps what stands there.
