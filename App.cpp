@@ -40,6 +40,7 @@ App::App(Devices devices, const Clock& clock, RandomSource& random, Shell& shell
             Game::Surfaces{window_.reelWindow()->surface(), window_.letterStrip(), window_.letterMask()})
 {
     game_.recordInto(results_.get());
+    results_->setKeepClear([this] { return window_.reelAndMarker(); });
     presenter_ = createScreenPresenter(*window_.reelWindow(), eventTimes_, clock);
     modalWatcher_ = std::make_unique<ModalWatcher>([this] {
         if (reelDriver_)

@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 
 #include <atomic>
@@ -21,7 +22,7 @@ class QWidget;
 class StatsWindow;
 
 // The results window's part of the program: keeps the history of finished games beside the
-// record, hands the game a GameHistory to record into, and opens the one results window over
+// record, hands the game a GameHistory to record into, and opens the one results window beside
 // the main window, which then follows every game that ends. A history that cannot be written
 // keeps this run's games in memory, and each fault is told to the player once.
 class ResultsFeature : public QObject, public GameHistory {
@@ -36,8 +37,10 @@ public:
     static std::string historyPathFor(const std::string& recordPath);
 
     void recordFinishedGame(const FinishedGame& game) override;
-    // The menu command: opens the window, or brings the open one forward.
+    // The menu command: opens the window, or brings the open one forward. It opens beside the
+    // main window and never over the rectangle `keepClear` gives (in screen coordinates).
     void showWindow();
+    void setKeepClear(std::function<QRect()> keepClear) { keepClear_ = std::move(keepClear); }
     // Writes every game as CSV to `path`; a message for the player when that failed.
     std::optional<QString> exportCsvTo(const QString& path) const;
 
@@ -53,6 +56,7 @@ private:
 
     QWidget& owner_;
     Reporter reporter_;
+    std::function<QRect()> keepClear_;
     std::unique_ptr<HistoryStore> store_;
     std::vector<FinishedGame> unsaved_;
     bool writeFaultReported_ = false;
