@@ -17,7 +17,7 @@ const QColor kBest(0xc0, 0x20, 0x20);
 
 HistoryChart::HistoryChart(QWidget* parent) : QWidget(parent)
 {
-    setMinimumSize(300, 210);
+    setMinimumSize(280, 210);
 }
 
 void HistoryChart::setScores(std::vector<double> scores, std::vector<double> runningMean, std::size_t bestGame)

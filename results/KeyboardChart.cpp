@@ -33,7 +33,7 @@ QString ms(double value)
 
 KeyboardChart::KeyboardChart(QWidget* parent) : QWidget(parent)
 {
-    setMinimumSize(300, 210);
+    setMinimumSize(280, 210);
 }
 
 void KeyboardChart::setLetters(const std::array<Statistics::LetterSummary, 26>& letters, int leastReactions,

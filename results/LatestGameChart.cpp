@@ -7,7 +7,7 @@
 
 LatestGameChart::LatestGameChart(QWidget* parent) : QWidget(parent)
 {
-    setMinimumSize(300, 210);
+    setMinimumSize(280, 210);
 }
 
 void LatestGameChart::setGame(const FinishedGame& game)

@@ -21,7 +21,7 @@ QColor colourOf(int kind)
 
 ReactionHistogram::ReactionHistogram(QWidget* parent) : QWidget(parent)
 {
-    setMinimumSize(300, 210);
+    setMinimumSize(280, 210);
 }
 
 void ReactionHistogram::setHistogram(Statistics::Histogram histogram, double medianMs, double tenthMs,

@@ -1,7 +1,5 @@
 #include "results/ResultsFigures.h"
 
-#include "results/ChartLayout.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -49,7 +47,8 @@ ResultsFigures computeResultsFigures(HistorySummary summary)
     for (const Statistics::LetterSummary& letter : figures.letters)
         if (letter.count >= ResultsFigures::kLeastReactionsPerLetter)
             farthest = std::max(farthest, std::abs(letter.medianMs - figures.medianMs));
-    figures.keyScaleMs = roundTicks(0, std::max(farthest, 10.0), 2, 10, true).high;
+    // In steps of 50 ms, so that the scale's ends are round and the colours not washed out.
+    figures.keyScaleMs = std::max(50.0, std::ceil(farthest / 50) * 50);
     figures.tenthPercentileMs = Statistics::percentile(all, 0.1);
     figures.ninetiethPercentileMs = Statistics::percentile(std::move(all), 0.9);
     figures.summary = std::move(summary);

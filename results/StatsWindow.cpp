@@ -37,6 +37,8 @@ QLabel* noteLabel(const QString& text = {})
     QLabel* label = plainLabel(text);
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // A wrapped label asks for a width of its own; the charts set the window's least width.
+    label->setMinimumWidth(160);
     return label;
 }
 
