@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -120,6 +121,18 @@ TEST(ChartLayout, theLatestGameWritesEachStopsLetterTimeAndWrongKeysUnderItsBar)
     EXPECT_NEAR(chart.bars[5].box.bottom(), chart.plot.bottom(), 0.01);
     EXPECT_NEAR(chart.bars[5].box.height / chart.bars[1].box.height, 610.0 / 350, 1e-9);
     EXPECT_GE(chart.yHigh, 610);
+}
+
+TEST(ChartLayout, theHistoryNumbersEveryGameUnderItsDotWhileTheyAreFew)
+{
+    const ChartLayout chart = HistoryLayout::layout({4000, 3500, 3800}, 1, {0, 0, 480, 300}, kMetrics);
+    for (const char* game : {"1", "2", "3"}) {
+        const auto label = std::find_if(chart.labels.begin(), chart.labels.end(),
+                                        [&](const ChartItem& item) { return item.text == game; });
+        ASSERT_NE(label, chart.labels.end()) << game;
+        EXPECT_NEAR(label->box.left + label->box.width / 2, chart.xAt(std::stod(game)), 1e-9);
+        EXPECT_GT(label->box.top, chart.plot.bottom());
+    }
 }
 
 TEST(ChartLayout, ticksStandOnRoundValuesAndAreFewEnough)
