@@ -1,5 +1,6 @@
 #include "App.h"
 
+#include "platform/FilePath.h"
 #include "platform/FirstExposure.h"
 #include "platform/MaximizeRefusal.h"
 #include "platform/ModalWatcher.h"
@@ -11,35 +12,45 @@
 #include "platform/TransientParent.h"
 #include "record/RecordWindows.h"
 #include "results/ResultsFeature.h"
-#include "ui/GameViewDecoration.h"
 #include "ui/KeyRouter.h"
 #include "ui/ReelDriver.h"
 #include "ui/VersionWindow.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QApplication>
 #include <QPushButton>
+
+#include <cstdio>
 
 namespace {
 
 QString toQString(const std::string& text) { return QString::fromStdString(text); }
 
+// Names a damaged history moved aside.
+std::string localTimeStamp()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toStdString();
+}
+
 } // namespace
 
 App::App(Devices devices, const Clock& clock, RandomSource& random, Shell& shell, std::string dataDirectory,
-         const std::string& recordPath)
+         const std::string& recordPath, const ViewDecorator& decorateView)
     : shell_(shell),
       dataDirectory_(std::move(dataDirectory)),
       eventTimes_(clock),
       sounds_(devices.mciStart, devices.mciKaiten, devices.mciBGM, devices.mciGoal),
       scoreFile_(recordPath),
-      recordWindows_(std::make_unique<RecordWindows>(scoreFile_.path(), clock, &window_)),
-      results_(std::make_unique<ResultsFeature>(scoreFile_.path(), window_)),
-      decoratedView_(decorateGameView(*this)),
+      historyStore_(FilePath::directoryOf(recordPath) + "/history.sqlite3", localTimeStamp()),
+      recordWindows_(std::make_unique<RecordWindows>(scoreFile_, clock, &window_)),
+      results_(std::make_unique<ResultsFeature>(historyStore_, window_)),
+      view_(window_, *recordWindows_, [this] { return reelDriver_->presentStop(); }),
+      decoratedView_(decorateView ? decorateView(view_) : nullptr),
       game_(gameView(), sounds_, clock, random, scoreFile_,
             Game::Surfaces{window_.reelWindow()->surface(), window_.letterStrip(), window_.letterMask()})
 {
-    game_.recordInto(results_.get());
+    game_.recordInto(&results_->history());
     results_->setKeepClear([this] { return window_.reelAndMarker(); });
     presenter_ = createScreenPresenter(*window_.reelWindow(), eventTimes_, clock);
     modalWatcher_ = std::make_unique<ModalWatcher>([this] {
@@ -89,7 +100,7 @@ void App::startUp()
 
 void App::endOn(TerminationSignals& terminationSignals)
 {
-    QObject::connect(&terminationSignals, &TerminationSignals::received, &window_, [this] { endProgram(); });
+    QObject::connect(&terminationSignals, &TerminationSignals::received, &window_, [this] { endProgram(true); });
 }
 
 void App::KeyClick(int keyCode, std::int64_t pressedAtUs)
@@ -109,7 +120,7 @@ bool App::mayClose()
     return true;
 }
 
-void App::endProgram()
+void App::endProgram(bool sessionEnding)
 {
     // Unload: close the devices and end at once.
     if (ended_)
@@ -118,6 +129,12 @@ void App::endProgram()
     reelTimer_.stop();
     window_.stopAnimations();
     sounds_.close();
+    if (const auto unsaved = results_->finish()) {
+        if (sessionEnding)
+            std::fprintf(stderr, "zumikko: %s\n", unsaved->toLocal8Bit().constData());
+        else
+            PlainMessageBox::show(&window_, *unsaved);
+    }
     QApplication::exit(0);
 }
 
@@ -134,44 +151,4 @@ void App::showVersion()
     setTransientParent(window, &window_);
     MaximizeRefusal::attachTo(window);
     window.exec();
-}
-
-std::string App::caption(MainLabel which) const
-{
-    return window_.caption(which);
-}
-
-void App::setCaption(MainLabel which, const std::string& text)
-{
-    window_.setCaption(which, text);
-}
-
-void App::reelChanged()
-{
-    window_.reelWindow()->update();
-}
-
-std::int64_t App::presentReelNow()
-{
-    return reelDriver_->presentStop();
-}
-
-void App::showScoreMessage(const std::string& text)
-{
-    PlainMessageBox::show(&window_, toQString(text));
-}
-
-void App::openChampionEntry(const std::string& score, const std::string& caption)
-{
-    recordWindows_->showChampionEntry(toQString(score), toQString(caption));
-}
-
-std::optional<std::string> App::waitingRecordScore() const
-{
-    return recordWindows_->waitingRecordScore();
-}
-
-void App::reportProblem(const std::string& message)
-{
-    PlainMessageBox::show(&window_, toQString(message));
 }

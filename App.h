@@ -10,10 +10,13 @@
 #include "platform/ScreenPresenter.h"
 #include "platform/Shell.h"
 #include "record/ScoreFile.h"
+#include "results/HistoryStore.h"
 #include "sound/SoundCues.h"
 #include "ui/MainWindow.h"
+#include "ui/MainWindowView.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -24,12 +27,16 @@ class ResultsFeature;
 class ReelDriver;
 class TerminationSignals;
 
-// The composition root: builds the game, its windows and the parts between them (the reel's
-// timer and driver, the presenter that stamps a stop, the key router, the record windows, the
-// sound cues) and connects them. The main window is its view; the game writes to it through
-// the GameView this class implements.
-class App final : private GameView {
+// The composition root: builds the stores (the one ScoreFile of the record, the one history),
+// the game, its windows and the parts between them (the reel's timer and driver, the presenter
+// that stamps a stop, the key router, the record and results windows, the sound cues) and
+// connects them. The game writes to the main window through a MainWindowView.
+class App final {
 public:
+    // Puts a view of its own between the game and the windows' view; test-only programs watch
+    // what the game writes this way.
+    using ViewDecorator = std::function<std::unique_ptr<GameView>(GameView& view)>;
+
     struct Devices {
         MediaDevice& mciStart;
         MediaDevice& mciKaiten;
@@ -39,8 +46,8 @@ public:
 
     // `dataDirectory` holds the four sound files; the record is the file at `recordPath`.
     App(Devices devices, const Clock& clock, RandomSource& random, Shell& shell, std::string dataDirectory,
-        const std::string& recordPath);
-    ~App() override;
+        const std::string& recordPath, const ViewDecorator& decorateView = {});
+    ~App();
 
     // Shows the main window; once it is on screen, tells the player `startUpProblem` (if not
     // empty) and starts up.
@@ -49,8 +56,10 @@ public:
     void startUp();
     // A session that ends (SIGTERM, SIGHUP) ends the program as 終了 does, without asking.
     void endOn(TerminationSignals& terminationSignals);
-    // Closes the sound devices and leaves the event loop with status 0, without asking.
-    void endProgram();
+    // Closes the sound devices, saves the games still waiting and leaves the event loop with
+    // status 0, without asking. Games that stay unsaved are told in a box, or on stderr when the
+    // session is ending and no one may be there to close it.
+    void endProgram(bool sessionEnding = false);
     bool ended() const { return ended_; }
 
     // Judges one key press that went down at `pressedAtUs`; `keyCode` is 65-90 for A-Z.
@@ -63,17 +72,7 @@ public:
     bool reelTimerActive() const { return reelTimer_.isActive(); }
 
 private:
-    // GameView
-    std::string caption(MainLabel label) const override;
-    void setCaption(MainLabel label, const std::string& text) override;
-    void reelChanged() override;
-    std::int64_t presentReelNow() override;
-    void showScoreMessage(const std::string& text) override;
-    void openChampionEntry(const std::string& score, const std::string& caption) override;
-    std::optional<std::string> waitingRecordScore() const override;
-    void reportProblem(const std::string& message) override;
-
-    GameView& gameView() { return decoratedView_ ? *decoratedView_ : *this; }
+    GameView& gameView() { return decoratedView_ ? *decoratedView_ : view_; }
     void connectCommands();
     void startGame();
     void showVersion();
@@ -84,9 +83,11 @@ private:
     EventClock eventTimes_;
     SoundCues sounds_;
     ScoreFile scoreFile_;
+    HistoryStore historyStore_;
     MainWindow window_;
     std::unique_ptr<RecordWindows> recordWindows_;
     std::unique_ptr<ResultsFeature> results_;
+    MainWindowView view_;
     std::unique_ptr<GameView> decoratedView_;
     Game game_;
     DeadlineTimer reelTimer_;

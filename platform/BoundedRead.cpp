@@ -1,9 +1,8 @@
 #include "platform/BoundedRead.h"
 
+#include "platform/RegularFile.h"
+
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -19,41 +18,39 @@ BoundedRead failed(BoundedRead::Outcome outcome, int error = 0)
 
 BoundedRead readBounded(const std::string& path, std::size_t maximumBytes)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return failed(errno == ENOENT ? BoundedRead::Outcome::Missing : BoundedRead::Outcome::Failed, errno);
-
+    const RegularFile file = RegularFile::open(path);
     BoundedRead result;
-    struct stat status {};
-    if (::fstat(fd, &status) != 0) {
-        result = failed(BoundedRead::Outcome::Failed, errno);
-    } else if (!S_ISREG(status.st_mode)) {
+    switch (file.outcome()) {
+    case RegularFile::Outcome::Missing:
+        return failed(BoundedRead::Outcome::Missing, file.error());
+    case RegularFile::Outcome::Failed:
+        return failed(BoundedRead::Outcome::Failed, file.error());
+    case RegularFile::Outcome::NotRegular:
         result.outcome = BoundedRead::Outcome::NotRegular;
-        result.mode = status.st_mode;
-    } else if (status.st_size > static_cast<off_t>(maximumBytes)) {
-        result.outcome = BoundedRead::Outcome::TooLarge;
-        result.size = status.st_size;
-    } else {
-        result.outcome = BoundedRead::Outcome::Read;
-        char buffer[4096];
-        while (result.bytes.size() <= maximumBytes) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0) {
-                result = failed(BoundedRead::Outcome::Failed, errno);
-                break;
-            }
-            if (n == 0)
-                break;
-            result.bytes.append(buffer, static_cast<std::size_t>(n));
-        }
-        if (result.bytes.size() > maximumBytes) {
-            result.outcome = BoundedRead::Outcome::TooLarge;
-            result.size = static_cast<long long>(result.bytes.size());
-            result.bytes.clear();
-        }
+        result.mode = file.mode();
+        return result;
+    case RegularFile::Outcome::Opened:
+        break;
     }
-    ::close(fd);
+    if (file.size() > static_cast<long long>(maximumBytes)) {
+        result.outcome = BoundedRead::Outcome::TooLarge;
+        result.size = file.size();
+        return result;
+    }
+    result.outcome = BoundedRead::Outcome::Read;
+    char buffer[4096];
+    while (result.bytes.size() <= maximumBytes) {
+        const long long got = file.read(buffer, sizeof buffer);
+        if (got < 0)
+            return failed(BoundedRead::Outcome::Failed, errno);
+        result.bytes.append(buffer, static_cast<std::size_t>(got));
+        if (got < static_cast<long long>(sizeof buffer))
+            break;
+    }
+    if (result.bytes.size() > maximumBytes) {
+        result.outcome = BoundedRead::Outcome::TooLarge;
+        result.size = static_cast<long long>(result.bytes.size());
+        result.bytes.clear();
+    }
     return result;
 }

@@ -1,19 +1,18 @@
 #include "platform/MusicCache.h"
 
+#include "platform/AtomicFileWriter.h"
+#include "platform/RegularFile.h"
+
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <utility>
 #include <vector>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -31,53 +30,6 @@ struct Header {
 };
 static_assert(sizeof(Header) == 40);
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-
-private:
-    int fd_;
-};
-
-bool readExactly(int fd, void* buffer, std::size_t size)
-{
-    auto* bytes = static_cast<char*>(buffer);
-    while (size > 0) {
-        const ssize_t got = ::read(fd, bytes, size);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        bytes += got;
-        size -= static_cast<std::size_t>(got);
-    }
-    return true;
-}
-
-bool writeExactly(int fd, const void* buffer, std::size_t size)
-{
-    const auto* bytes = static_cast<const char*>(buffer);
-    while (size > 0) {
-        const ssize_t put = ::write(fd, bytes, size);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        bytes += put;
-        size -= static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
 std::string safeName(const std::string& song)
 {
     std::string name = fs::path(song).filename().string();
@@ -92,15 +44,6 @@ std::string safeName(const std::string& song)
 MusicCache::MusicCache(std::string directory)
     : directory_(std::move(directory))
 {
-}
-
-std::string MusicCache::defaultDirectory()
-{
-    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && xdg[0] == '/')
-        return std::string(xdg) + "/zumikko";
-    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
-        return std::string(home) + "/.cache/zumikko";
-    return {};
 }
 
 std::uint64_t MusicCache::hash(const void* data, std::size_t size, std::uint64_t seed)
@@ -131,26 +74,24 @@ bool MusicCache::loadInto(const std::string& song, std::uint64_t key,
 {
     if (directory_.empty())
         return false;
-    // Non-blocking and no links: a FIFO or a device planted here must not hang or flood us.
-    FileDescriptor fd(::open(entryPath(song, key).c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
-    if (fd.get() < 0)
-        return false;
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < static_cast<off_t>(sizeof(Header)))
+    // No links: a FIFO or a device planted here, or a link to one, must not hang or flood us.
+    const RegularFile file = RegularFile::open(entryPath(song, key), RegularFile::Links::Refuse);
+    if (file.outcome() != RegularFile::Outcome::Opened || file.size() < static_cast<long long>(sizeof(Header)))
         return false;
     Header header{};
-    if (!readExactly(fd.get(), &header, sizeof header) || std::memcmp(header.magic, magic, sizeof magic) != 0
-        || header.version != formatVersion || header.key != key || header.samples == 0
-        || header.samples > maxSamples
-        || static_cast<std::uint64_t>(info.st_size) != sizeof(Header) + header.samples * sizeof(std::int16_t))
+    if (file.read(&header, sizeof header) != static_cast<long long>(sizeof header)
+        || std::memcmp(header.magic, magic, sizeof magic) != 0 || header.version != formatVersion || header.key != key
+        || header.samples == 0 || header.samples > maxSamples
+        || static_cast<std::uint64_t>(file.size()) != sizeof(Header) + header.samples * sizeof(std::int16_t))
         return false;
     const std::span<std::int16_t> pcm = room(static_cast<std::size_t>(header.samples));
-    if (pcm.size() != header.samples || !readExactly(fd.get(), pcm.data(), pcm.size() * sizeof(std::int16_t)))
+    const auto pcmBytes = static_cast<long long>(pcm.size() * sizeof(std::int16_t));
+    if (pcm.size() != header.samples || file.read(pcm.data(), static_cast<std::size_t>(pcmBytes)) != pcmBytes)
         return false;
     if (hash(pcm.data(), pcm.size() * sizeof(std::int16_t)) != header.checksum)
         return false;
     // Marks it as the most recently used entry of its song.
-    ::futimens(fd.get(), nullptr);
+    ::futimens(file.fd(), nullptr);
     return true;
 }
 
@@ -161,23 +102,18 @@ void MusicCache::store(const std::string& song, std::uint64_t key, std::span<con
     std::error_code error;
     fs::create_directories(directory_, error);
     const std::string target = entryPath(song, key);
-    std::string temporary = target + ".XXXXXX";
-    FileDescriptor fd(::mkstemp(temporary.data()));
-    if (fd.get() < 0)
-        return;
     Header header{};
     std::memcpy(header.magic, magic, sizeof magic);
     header.version = formatVersion;
     header.key = key;
     header.samples = pcm.size();
     header.checksum = hash(pcm.data(), pcm.size() * sizeof(std::int16_t));
-    const bool written = writeExactly(fd.get(), &header, sizeof header)
-                         && writeExactly(fd.get(), pcm.data(), pcm.size() * sizeof(std::int16_t));
-    const bool closed = ::close(fd.release()) == 0;
-    if (!written || !closed || ::rename(temporary.c_str(), target.c_str()) != 0) {
-        ::unlink(temporary.c_str());
+    AtomicFileWriter writer;
+    if (writer.open(target, AtomicFileWriter::Replace::Name)
+        || writer.write({reinterpret_cast<const char*>(&header), sizeof header})
+        || writer.write({reinterpret_cast<const char*>(pcm.data()), pcm.size() * sizeof(std::int16_t)})
+        || writer.commit())
         return;
-    }
     keepTwoNewest(song, target);
 }
 

@@ -8,7 +8,7 @@
 // Rendered music kept between runs, one file per song and rendering key, in the player's cache
 // folder. Every entry read is treated as untrusted: anything that is not a regular file of the
 // exact size its header announces, with the right version, key and checksum, is a miss. Writes
-// go to a temporary file that is renamed into place, so a reader never sees half an entry, and
+// go through AtomicFileWriter, so a reader never sees half an entry, and
 // each song keeps at most two entries (the one just used and the one before it). A folder that
 // cannot be created or written makes every call a quiet miss or no-op.
 class MusicCache {
@@ -19,10 +19,7 @@ public:
 
     explicit MusicCache(std::string directory);
 
-    // $XDG_CACHE_HOME/zumikko when that is an absolute path, else ~/.cache/zumikko; empty when
-    // neither can be known.
-    static std::string defaultDirectory();
-
+    // directory: PlayerFolders::cacheDirectory; empty for no cache at all.
     // 64-bit FNV-1a, continued from `seed`: the rendering key is built from several parts.
     static std::uint64_t hash(const void* data, std::size_t size, std::uint64_t seed = 14695981039346656037ull);
 

@@ -105,7 +105,7 @@ RecordLocation RecordLocation::prepare(const std::string& programDirectory, cons
             return {record, {}};
         return {record, deliveredRecord + " を読めないため、" + record + " を作れません（" + reason(error) + "）。"};
     }
-    if (const int error = AtomicWrite::createIfAbsent(record, bytes); error != 0)
-        return {record, record + " を作れませんでした（" + reason(error) + "）。"};
+    if (const auto problem = AtomicWrite::createIfAbsent(record, bytes))
+        return {record, record + " を作れませんでした（" + *problem + "）。"};
     return {record, {}};
 }

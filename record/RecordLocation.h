@@ -8,7 +8,7 @@
 // made from the delivered record the first time it is needed.
 class RecordLocation {
 public:
-    // playerDirectory: the player's folder for the record (PlayerDataHome::recordDirectory), created when
+    // playerDirectory: the player's folder for the record (PlayerFolders::recordDirectory), created when
     // missing; empty when the player has none. deliveredRecord: the score.dat that came with the
     // program. A record the player already has is never replaced, even when a second copy of the
     // program makes it at the same moment. Temporary files that killed saves and first copies

@@ -17,8 +17,8 @@ void bringForward(QWidget& window)
 
 } // namespace
 
-RecordWindows::RecordWindows(std::string scoreFilePath, const Clock& clock, QWidget* owner)
-    : file_(std::move(scoreFilePath)),
+RecordWindows::RecordWindows(const RecordStore& record, const Clock& clock, QWidget* owner)
+    : file_(record),
       clock_(clock),
       owner_(owner),
       reportProblem_(showProblemBox)

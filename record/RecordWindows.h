@@ -2,7 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/ProblemReporter.h"
-#include "record/ScoreFile.h"
+#include "game/RecordStore.h"
 #include "record/ScoreWindow.h"
 #include "record/UserNameWindow.h"
 
@@ -20,8 +20,9 @@
 class RecordWindows : public QObject {
     Q_OBJECT
 public:
+    // `record` is where the best-score window reads and stores; it outlives these windows.
     // `clock` times the keys the name-entry window keeps out as left over from the game.
-    RecordWindows(std::string scoreFilePath, const Clock& clock, QWidget* owner = nullptr);
+    RecordWindows(const RecordStore& record, const Clock& clock, QWidget* owner = nullptr);
     ~RecordWindows() override;
 
     // Tests read the messages here instead of facing a message box.
@@ -52,7 +53,7 @@ private:
     ScoreWindow* showScoreWindow(bool loadFromFile);
     void confirmChampion(const QString& name, const QString& score);
 
-    ScoreFile file_;
+    const RecordStore& file_;
     const Clock& clock_;
     QPointer<QWidget> owner_;
     ProblemReporter reportProblem_;

@@ -3,6 +3,7 @@
 #include "game/BestScoreValue.h"
 #include "platform/AtomicWrite.h"
 #include "platform/BoundedRead.h"
+#include "platform/FileKindName.h"
 #include "platform/FilePath.h"
 #include "platform/FinalTarget.h"
 #include "platform/LeftoverTemporaries.h"
@@ -10,22 +11,8 @@
 #include "record/RecordFormat.h"
 
 #include <cerrno>
-#include <sys/stat.h>
 
 namespace {
-
-std::string kindOf(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return "フォルダー";
-    if (S_ISFIFO(mode))
-        return "FIFO";
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return "デバイス";
-    if (S_ISSOCK(mode))
-        return "ソケット";
-    return "特殊なファイル";
-}
 
 ScoreReadResult damaged(std::string problem)
 {
@@ -75,7 +62,7 @@ ScoreReadResult ScoreFile::read() const
     case BoundedRead::Outcome::Missing:
         return {};
     case BoundedRead::Outcome::NotRegular:
-        return damaged(path_ + " は記録のファイルではありません（" + kindOf(file.mode) + "）。");
+        return damaged(path_ + " は記録のファイルではありません（" + fileKindName(file.mode) + "）。");
     case BoundedRead::Outcome::TooLarge:
         return damaged(path_ + " は記録のファイルとしては大きすぎます（" + std::to_string(file.size)
                        + " バイト、上限 " + std::to_string(RecordFormat::maximumBytes) + " バイト）。");
@@ -121,12 +108,7 @@ std::optional<std::string> ScoreFile::write(const ScoreRecord& record) const
                    + RecordFormat::excerpt(onFile.record.score) + "）が後から保存されています。この記録は保存しません。";
     }
 
-    // What a link leads to is replaced by name in its folder: never a device or a folder.
-    struct stat existing {};
-    if (target != path_ && ::lstat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
-        return path_ + " のリンク先 " + target + " は記録のファイルではないため（" + kindOf(existing.st_mode)
-               + "）、保存できません。";
-    if (const int error = AtomicWrite::replace(target, composed.bytes); error != 0)
-        return path_ + " に保存できませんでした（" + systemErrorText(error) + "）。";
+    if (const auto problem = AtomicWrite::replace(target, composed.bytes))
+        return path_ + " に保存できませんでした（" + *problem + "）。";
     return std::nullopt;
 }

@@ -9,9 +9,9 @@
 
 #include <algorithm>
 
-ScoreWindow::ScoreWindow(ScoreFile file, ProblemReporter reportProblem, QWidget* parent)
+ScoreWindow::ScoreWindow(const RecordStore& file, ProblemReporter reportProblem, QWidget* parent)
     : RecordDialog(parent),
-      file_(std::move(file)),
+      file_(file),
       reportProblem_(std::move(reportProblem))
 {
     using Look = RecordWindowLook;

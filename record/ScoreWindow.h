@@ -2,7 +2,7 @@
 
 #include "platform/ProblemReporter.h"
 #include "record/RecordDialog.h"
-#include "record/ScoreFile.h"
+#include "game/RecordStore.h"
 
 class QLabel;
 class QPushButton;
@@ -12,7 +12,8 @@ class QPushButton;
 class ScoreWindow : public RecordDialog {
     Q_OBJECT
 public:
-    ScoreWindow(ScoreFile file, ProblemReporter reportProblem, QWidget* parent = nullptr);
+    // `file` outlives the window.
+    ScoreWindow(const RecordStore& file, ProblemReporter reportProblem, QWidget* parent = nullptr);
 
     // Fills the labels from the file. Without a file the layout's "-" and "0" stay; a damaged
     // file is reported, and as the window then shows no record, OK will not overwrite it.
@@ -31,7 +32,7 @@ public:
 private:
     void cmdCloseClicked();
 
-    ScoreFile file_;
+    const RecordStore& file_;
     ProblemReporter reportProblem_;
     bool holdsRecord_ = true;
     bool unsaved_ = false;

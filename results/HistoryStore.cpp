@@ -1,14 +1,17 @@
 #include "results/HistoryStore.h"
 
+#include "platform/RegularFile.h"
+#include "platform/SystemErrorText.h"
+
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -42,29 +45,28 @@ struct FileCheck {
     std::string reason;
 };
 
-// Looks at the file without ever waiting on it: O_NONBLOCK keeps a FIFO from blocking the open,
-// fstat tells a FIFO, folder or device from a file, and at most the header's 16 bytes are read.
+// Looks at the file without ever waiting on it (see RegularFile); at most the header's 16 bytes
+// are read.
 FileCheck checkFile(const std::string& path)
 {
     FileCheck check;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            return check;
-        check.look = errno == EISDIR ? FileLook::NotRegular : FileLook::Unreadable;
-        check.reason = std::strerror(errno);
+    const RegularFile file = RegularFile::open(path);
+    switch (file.outcome()) {
+    case RegularFile::Outcome::Missing:
         return check;
-    }
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
+    case RegularFile::Outcome::NotRegular:
         check.look = FileLook::NotRegular;
         return check;
+    case RegularFile::Outcome::Failed:
+        check.look = FileLook::Unreadable;
+        check.reason = systemErrorText(file.error());
+        return check;
+    case RegularFile::Outcome::Opened:
+        break;
     }
-    check.size = status.st_size;
+    check.size = file.size();
     char header[16] = {};
-    const ssize_t got = check.size == 0 ? 0 : ::pread(fd, header, sizeof header, 0);
-    ::close(fd);
+    const ssize_t got = check.size == 0 ? 0 : ::pread(file.fd(), header, sizeof header, 0);
     if (check.size == 0)
         check.look = FileLook::Database;  // SQLite makes an empty file its new database
     else if (got == static_cast<ssize_t>(sizeof header) && std::memcmp(header, kSqliteHeader, sizeof header) == 0)
@@ -78,6 +80,37 @@ bool isDamage(const SQLite::Exception& error)
 {
     const int code = error.getErrorCode();
     return code == SQLITE_NOTADB || code == SQLITE_CORRUPT;
+}
+
+// The first table.column of ours the database lacks, or empty when it has them all. Only what is
+// read is asked for: another program may add columns or tables of its own.
+std::string missingColumn(SQLite::Database& database)
+{
+    const struct {
+        const char* table;
+        std::vector<std::string> columns;
+    } tables[] = {{"games", {"id", "finished_at_ms", "utc_offset_min", "score", "misses"}},
+                  {"stops", {"game_id", "stop", "letter", "reaction_us", "wrong_keys"}}};
+    for (const auto& table : tables) {
+        SQLite::Statement query(database, "SELECT name FROM pragma_table_info(?)");
+        query.bind(1, table.table);
+        std::vector<std::string> present;
+        while (query.executeStep())
+            present.push_back(query.getColumn(0).getString());
+        if (present.empty())
+            return table.table;
+        for (const std::string& column : table.columns)
+            if (std::find(present.begin(), present.end(), column) == present.end())
+                return std::string(table.table) + "." + column;
+    }
+    return {};
+}
+
+bool hasTablesOfOurs(SQLite::Database& database)
+{
+    return database.execAndGet("SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name IN ('games', 'stops')")
+               .getInt()
+           > 0;
 }
 
 std::string withoutTrailingStop(std::string text)
@@ -111,7 +144,7 @@ void HistoryStore::open(const std::string& nowStamp)
         const std::string target = path_ + ".damaged-" + nowStamp;
         if (::rename(path_.c_str(), target.c_str()) != 0) {
             problem_ = "成績の履歴 " + path_ + " は壊れていますが、別の名前に移せませんでした（"
-                       + std::strerror(errno) + "）。この実行の成績は保存されません。";
+                       + systemErrorText(errno) + "）。この実行の成績は保存されません。";
             return false;
         }
         // The journal of a damaged file belongs to it, not to the new history.
@@ -120,6 +153,18 @@ void HistoryStore::open(const std::string& nowStamp)
         movedAside = target;
         return true;
     };
+
+    // SQLite opens the journal and its index beside the file without asking: a FIFO or a device
+    // there would fail the first game's write, or hang it.
+    for (const char* suffix : {"-wal", "-shm"}) {
+        const std::string companion = path_ + suffix;
+        const FileCheck look = checkFile(companion);
+        if (look.look == FileLook::NotRegular || look.look == FileLook::Unreadable) {
+            problem_ = "成績の履歴の一部 " + companion + " が" + (look.look == FileLook::NotRegular ? "普通のファイルではない" : "開けない（" + look.reason + "）")
+                       + "ため、成績の履歴 " + path_ + " を読み書きしません。この実行の成績は保存されません。";
+            return;
+        }
+    }
 
     switch (check.look) {
     case FileLook::NotRegular:
@@ -146,6 +191,13 @@ void HistoryStore::open(const std::string& nowStamp)
                 problem_ = "成績の履歴 " + path_ + " は新しい版の Zumikko で書かれています（形式 "
                            + std::to_string(version) + "）。壊さないよう、この実行では読みも書きもしません。";
                 return;
+            }
+            if (version == kSchemaVersion || hasTablesOfOurs(*database)) {
+                if (const std::string missing = missingColumn(*database); !missing.empty()) {
+                    problem_ = "成績の履歴 " + path_ + " は Zumikko の形式と違います（" + missing
+                               + " がありません）。壊さないよう、この実行では読みも書きもしません。";
+                    return;
+                }
             }
             if (check.look == FileLook::Database && check.size <= kLargestFileCheckedWhole && attempt == 0) {
                 const std::string verdict = database->execAndGet("PRAGMA quick_check(1)").getString();
@@ -191,7 +243,7 @@ void HistoryStore::open(const std::string& nowStamp)
 std::optional<std::string> HistoryStore::record(const FinishedGame& game)
 {
     if (!database_)
-        return "成績の履歴 " + path_ + " は使えないため、このゲームは保存されませんでした。";
+        return "履歴を開けていません";
     try {
         SQLite::Transaction transaction(*database_, SQLite::TransactionBehavior::IMMEDIATE);
         SQLite::Statement insertGame(*database_,
@@ -217,8 +269,7 @@ std::optional<std::string> HistoryStore::record(const FinishedGame& game)
         transaction.commit();
         return std::nullopt;
     } catch (const SQLite::Exception& error) {
-        return "このゲームの成績を " + path_ + " に保存できませんでした（" + withoutTrailingStop(error.what())
-               + "）。この実行の間だけ成績の画面に残ります。";
+        return withoutTrailingStop(error.what());
     }
 }
 
@@ -234,47 +285,86 @@ void HistoryStore::checkpoint() const
     }
 }
 
+std::unique_ptr<SQLite::Database> HistoryStore::openForReading() const
+{
+    if (!database_)
+        throw SQLite::Exception(problem_);
+    return openConnection(SQLite::OPEN_READONLY);
+}
+
+namespace {
+
+std::int64_t wholeOr(const SQLite::Column& column, std::int64_t otherwise)
+{
+    return column.isInteger() ? column.getInt64() : otherwise;
+}
+
+// Reads every game with its stops in one pass, keeping at most one stop past the tenth of a game
+// in memory, and hands each to `take` with the values another program may have stored in any
+// type mapped onto ones that break GameCheck's rules.
+template <typename Take>
+void readGames(SQLite::Database& database, Take take)
+{
+    SQLite::Statement rows(database,
+                           "SELECT g.id, g.finished_at_ms, g.utc_offset_min, g.score, g.misses, "
+                           "s.stop, s.letter, s.reaction_us, s.wrong_keys, s.game_id FROM games g "
+                           "LEFT JOIN stops s ON s.game_id = g.id ORDER BY g.id, s.stop");
+    std::optional<std::int64_t> currentId;
+    FinishedGame game;
+    bool numbered = true;
+    const auto finish = [&] {
+        if (!numbered)
+            game.stops.resize(GameCheck::kStops + 1);  // stops out of turn say as little as a wrong count
+        take(std::move(game));
+        game = {};
+        numbered = true;
+    };
+    while (rows.executeStep()) {
+        const std::int64_t id = rows.getColumn(0).getInt64();
+        if (currentId != id) {
+            if (currentId)
+                finish();
+            currentId = id;
+            game.finishedAtMs = wholeOr(rows.getColumn(1), -1);
+            const std::int64_t offset = wholeOr(rows.getColumn(2), INT32_MAX);
+            game.utcOffsetMinutes = static_cast<int>(std::clamp<std::int64_t>(offset, INT32_MIN, INT32_MAX));
+            game.score = wholeOr(rows.getColumn(3), -1);
+            game.misses = static_cast<int>(std::clamp<std::int64_t>(wholeOr(rows.getColumn(4), -1), -1, INT32_MAX));
+        }
+        if (rows.getColumn(9).isNull())
+            continue;  // a game without a single stop
+        if (game.stops.size() > GameCheck::kStops)
+            continue;
+        if (wholeOr(rows.getColumn(5), 0) != static_cast<std::int64_t>(game.stops.size()) + 1)
+            numbered = false;
+        const SQLite::Column letter = rows.getColumn(6);
+        StopResult stop;
+        stop.letter = letter.isText() && letter.getBytes() == 1 ? letter.getText()[0] : '\0';
+        stop.reactionUs = wholeOr(rows.getColumn(7), -1);
+        stop.wrongKeys = static_cast<int>(std::clamp<std::int64_t>(wholeOr(rows.getColumn(8), -1), -1, INT32_MAX));
+        game.stops.push_back(stop);
+    }
+    if (currentId)
+        finish();
+}
+
+} // namespace
+
 HistorySummary HistoryStore::loadSummary() const
 {
     HistorySummary summary;
-    if (!database_)
+    if (!database_) {
+        summary.readProblem = problem_;
         return summary;
+    }
     try {
-        auto database = openConnection(SQLite::OPEN_READONLY);
+        auto database = openForReading();
         SQLite::Transaction snapshot(*database);
-        SQLite::Statement games(*database, "SELECT score, finished_at_ms, utc_offset_min FROM games ORDER BY id");
-        while (games.executeStep()) {
-            if (summary.scores.empty()) {
-                summary.firstFinishedAtMs = games.getColumn(1).getInt64();
-                summary.firstUtcOffsetMinutes = games.getColumn(2).getInt();
-            }
-            summary.scores.push_back(static_cast<double>(games.getColumn(0).getInt64()));
-        }
-        summary.reactions.reserve(summary.scores.size() * 10);
-        SQLite::Statement reactions(*database, "SELECT letter, reaction_us FROM stops");
-        while (reactions.executeStep()) {
-            const char* letter = reactions.getColumn(0).getText();
-            summary.reactions.push_back({letter[0], static_cast<double>(reactions.getColumn(1).getInt64()) / 1000.0});
-        }
-        SQLite::Statement latest(*database, "SELECT id, finished_at_ms, utc_offset_min, score, misses FROM games "
-                                            "ORDER BY id DESC LIMIT 1");
-        if (latest.executeStep()) {
-            FinishedGame game;
-            game.finishedAtMs = latest.getColumn(1).getInt64();
-            game.utcOffsetMinutes = latest.getColumn(2).getInt();
-            game.score = latest.getColumn(3).getInt64();
-            game.misses = latest.getColumn(4).getInt();
-            SQLite::Statement stops(*database,
-                                    "SELECT letter, reaction_us, wrong_keys FROM stops WHERE game_id = ? ORDER BY stop");
-            stops.bind(1, latest.getColumn(0).getInt64());
-            while (stops.executeStep())
-                game.stops.push_back({stops.getColumn(0).getText()[0], stops.getColumn(1).getInt64(),
-                                      stops.getColumn(2).getInt()});
-            summary.latest = std::move(game);
-        }
+        readGames(*database, [&](FinishedGame&& game) { summary.add(game); });
         snapshot.commit();
-    } catch (const SQLite::Exception&) {
-        // A history that cannot be read now shows what was read before the fault.
+    } catch (const SQLite::Exception& error) {
+        summary = {};
+        summary.readProblem = "成績の履歴 " + path_ + " を読めませんでした（" + withoutTrailingStop(error.what()) + "）。";
     }
     return summary;
 }
@@ -284,23 +374,12 @@ std::vector<FinishedGame> HistoryStore::loadAllGames() const
     std::vector<FinishedGame> games;
     if (!database_)
         return games;
-    auto database = openConnection(SQLite::OPEN_READONLY);
+    auto database = openForReading();
     SQLite::Transaction snapshot(*database);
-    SQLite::Statement rows(*database,
-                           "SELECT g.id, g.finished_at_ms, g.utc_offset_min, g.score, g.misses, "
-                           "s.letter, s.reaction_us, s.wrong_keys FROM games g JOIN stops s ON s.game_id = g.id "
-                           "ORDER BY g.id, s.stop");
-    std::int64_t currentId = -1;
-    while (rows.executeStep()) {
-        const std::int64_t id = rows.getColumn(0).getInt64();
-        if (id != currentId) {
-            currentId = id;
-            games.push_back({rows.getColumn(1).getInt64(), rows.getColumn(2).getInt(), rows.getColumn(3).getInt64(),
-                             rows.getColumn(4).getInt(), {}});
-        }
-        games.back().stops.push_back(
-            {rows.getColumn(5).getText()[0], rows.getColumn(6).getInt64(), rows.getColumn(7).getInt()});
-    }
+    readGames(*database, [&](FinishedGame&& game) {
+        if (!GameCheck::faultOf(game))
+            games.push_back(std::move(game));
+    });
     snapshot.commit();
     return games;
 }

@@ -34,7 +34,8 @@ public:
     // False when the file is left alone this run (not a regular file, newer version, cannot open).
     bool usable() const { return database_ != nullptr; }
 
-    // Writes the game and its stops in one transaction. nullopt when committed, else why not.
+    // Writes the game and its stops in one transaction. nullopt when committed, else why not (the
+    // system's words, without the path).
     std::optional<std::string> record(const FinishedGame& game);
 
     // Moving the journal into the database syncs the disk and can take tens of milliseconds, so
@@ -45,9 +46,13 @@ public:
     void checkpoint() const;
 
     // Reads on a connection of its own, so that it may run on another thread than record().
-    // Empty when the store is not usable.
+    // Only games that keep GameCheck's rules go into the figures; the others are counted. A
+    // history that cannot be read gives an empty summary that says why.
     HistorySummary loadSummary() const;
+    // The games that keep the rules; throws SQLite::Exception when the history cannot be read.
     std::vector<FinishedGame> loadAllGames() const;
+    // A read-only connection of its own; throws SQLite::Exception when the store is not usable.
+    std::unique_ptr<SQLite::Database> openForReading() const;
 
 private:
     void open(const std::string& nowStamp);

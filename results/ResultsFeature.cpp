@@ -1,14 +1,17 @@
 #include "results/ResultsFeature.h"
 
 #include "platform/TransientParent.h"
-#include "results/HistoryCsv.h"
+#include "results/HistoryExport.h"
+#include "results/HistoryExportRun.h"
 #include "results/StatsWindow.h"
 
 #include <QApplication>
-#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QSaveFile>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -28,31 +31,59 @@ void showPlainNotice(QWidget* owner, const QString& message)
 
 } // namespace
 
-ResultsFeature::ResultsFeature(const std::string& recordPath, QWidget& owner, Reporter reporter)
-    : owner_(owner), reporter_(reporter ? std::move(reporter) : Reporter(showPlainNotice))
+// Qt reads user-dirs.dirs as UTF-8, so a Documents folder whose
+// name is in another encoding comes out as a path that does not exist, and the dialog would fall
+// back to the working folder (the program's). The folder's bytes are then read from the file and
+// decoded as file names are; if even that cannot name it, the home folder.
+QString ResultsFeature::saveFolder()
 {
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    store_ = std::make_unique<HistoryStore>(historyPathFor(recordPath), stamp.toStdString());
-    if (!store_->problem().empty()) {
+    const QString standard = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (QFileInfo(standard).isDir())
+        return standard;
+    QByteArray config = qgetenv("XDG_CONFIG_HOME");
+    if (!config.startsWith('/'))
+        config = QFile::encodeName(QDir::homePath()) + "/.config";
+    QFile dirs(QFile::decodeName(config + "/user-dirs.dirs"));
+    if (QFileInfo(dirs).isFile() && QFileInfo(dirs).size() < 64 * 1024 && dirs.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : dirs.readAll().split('\n')) {
+            const QByteArray key = "XDG_DOCUMENTS_DIR=\"";
+            if (!line.startsWith(key) || !line.endsWith('"'))
+                continue;
+            QByteArray path = line.mid(key.size(), line.size() - key.size() - 1);
+            if (path.startsWith("$HOME"))
+                path = QFile::encodeName(QDir::homePath()) + path.mid(5);
+            const QString decoded = QFile::decodeName(path);
+            if (QFile::encodeName(decoded) == path && QFileInfo(decoded).isDir())
+                return decoded;
+        }
+    }
+    return QDir::homePath();
+}
+
+ResultsFeature::ResultsFeature(HistoryStore& store, QWidget& owner, ProblemReporter reporter)
+    : store_(store),
+      owner_(owner),
+      reporter_(reporter ? std::move(reporter) : ProblemReporter(showPlainNotice)),
+      recorder_(
+          store, WallTime::now,
+          [this](const std::string& message) {
+              // After the end-of-game windows have opened: the score comes first.
+              QTimer::singleShot(0, this, [this, message] { report(message); });
+          },
+          [this] { gameRecorded(); }),
+      worker_(std::make_unique<WorkerThread>())
+{
+    if (!store_.problem().empty()) {
         // Once the main window is on screen, so that the message stands over it.
-        QTimer::singleShot(0, this, [this] { report(store_->problem()); });
+        QTimer::singleShot(0, this, [this] { report(store_.problem()); });
     }
 }
 
 ResultsFeature::~ResultsFeature()
 {
-    if (loader_.joinable())
-        loader_.join();
-    if (checkpointer_.joinable())
-        checkpointer_.join();
+    exportRun_.reset();
+    worker_.reset();
     delete window_;
-}
-
-std::string ResultsFeature::historyPathFor(const std::string& recordPath)
-{
-    const std::size_t slash = recordPath.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : recordPath.substr(0, slash);
-    return (folder.empty() ? std::string("/") : folder) + "/history.sqlite3";
 }
 
 void ResultsFeature::report(const std::string& message)
@@ -60,32 +91,20 @@ void ResultsFeature::report(const std::string& message)
     reporter_(&owner_, QString::fromStdString(message));
 }
 
-void ResultsFeature::recordFinishedGame(const FinishedGame& game)
+std::optional<QString> ResultsFeature::finish()
 {
-    FinishedGame stamped = game;
-    const QDateTime now = QDateTime::currentDateTime();
-    stamped.finishedAtMs = now.toMSecsSinceEpoch();
-    stamped.utcOffsetMinutes = now.offsetFromUtc() / 60;
-    if (!store_->usable()) {
-        // Its reason was told at start-up.
-        unsaved_.push_back(std::move(stamped));
-    } else if (const auto fault = store_->record(stamped); !fault) {
-        if (store_->wantsCheckpoint() && !checkpointing_) {
-            if (checkpointer_.joinable())
-                checkpointer_.join();  // the last one, long finished
-            checkpointing_ = true;
-            checkpointer_ = std::thread([this] {
-                store_->checkpoint();
-                checkpointing_ = false;
-            });
-        }
-    } else {
-        unsaved_.push_back(std::move(stamped));
-        if (!writeFaultReported_) {
-            writeFaultReported_ = true;
-            // After the end-of-game windows have opened: the score comes first.
-            QTimer::singleShot(0, this, [this, message = *fault] { report(message); });
-        }
+    if (const auto message = recorder_.finish())
+        return QString::fromStdString(*message);
+    return std::nullopt;
+}
+
+void ResultsFeature::gameRecorded()
+{
+    if (store_.wantsCheckpoint() && !checkpointWaiting_.exchange(true)) {
+        worker_->post([this] {
+            store_.checkpoint();
+            checkpointWaiting_ = false;
+        });
     }
     if (window_)
         reload();
@@ -116,12 +135,10 @@ void ResultsFeature::reload()
         return;
     }
     loading_ = true;
-    if (loader_.joinable())
-        loader_.join();
     // The reading and the sorting run beside the reel, never in its way; the window gets the
     // figures when they are ready.
-    loader_ = std::thread([this, unsaved = unsaved_] {
-        HistorySummary summary = store_->loadSummary();
+    worker_->post([this, unsaved = recorder_.unsavedGames()] {
+        HistorySummary summary = store_.loadSummary();
         for (const FinishedGame& game : unsaved)
             summary.add(game);
         auto figures = std::make_shared<ResultsFigures>(computeResultsFigures(std::move(summary)));
@@ -142,34 +159,41 @@ void ResultsFeature::loaded(const ResultsFigures& figures)
 
 std::optional<QString> ResultsFeature::exportCsvTo(const QString& path) const
 {
-    std::vector<FinishedGame> games;
-    try {
-        games = store_->loadAllGames();
-    } catch (const std::exception& error) {
-        return QStringLiteral("成績の履歴 %1 を読めませんでした（%2）。CSV は書き出していません。")
-            .arg(QString::fromStdString(store_->path()), QString::fromLocal8Bit(error.what()));
-    }
-    games.insert(games.end(), unsaved_.begin(), unsaved_.end());
-    const std::string csv = historyCsv(games);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv.data(), static_cast<qint64>(csv.size()))
-                                                 != static_cast<qint64>(csv.size())
-        || !file.commit()) {
-        return QStringLiteral("CSV を %1 に書き出せませんでした（%2）。").arg(path, file.errorString());
-    }
+    const auto problem = HistoryExport::toFile(store_, unsavedGames(), QFile::encodeName(path).toStdString(),
+                                               [](std::int64_t, std::int64_t) { return true; });
+    if (problem)
+        return QString::fromStdString(*problem);
     return std::nullopt;
 }
 
 void ResultsFeature::exportCsv()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (exportRun_)
+        return;  // one at a time; its progress dialog is up
     const QString path = QFileDialog::getSaveFileName(window_, QStringLiteral("CSV 書き出し"),
-                                                      folder + QStringLiteral("/zumikko-history.csv"),
+                                                      saveFolder() + QStringLiteral("/zumikko-history.csv"),
                                                       QStringLiteral("CSV (*.csv)"));
     if (path.isEmpty())
         return;
-    if (const auto problem = exportCsvTo(path))
-        reporter_(window_, *problem);
+    startExport(path);
+}
+
+void ResultsFeature::startExport(const QString& path)
+{
+    exportRun_ = std::make_unique<HistoryExportRun>(store_, unsavedGames(), path, window_);
+    if (window_)
+        window_->exportButton()->setEnabled(false);
+    connect(exportRun_.get(), &HistoryExportRun::finished, this, [this](const QString& problem) {
+        // Not from inside its own signal.
+        QTimer::singleShot(0, this, [this] {
+            exportRun_.reset();
+            if (window_)
+                window_->exportButton()->setEnabled(true);
+        });
+        if (!problem.isEmpty())
+            reporter_(window_, problem);
+        emit exportFinished(problem);
+    });
 }
 
 StatsWindow* ResultsFeature::window() const

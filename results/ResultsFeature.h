@@ -1,7 +1,8 @@
 #pragma once
 
-#include "game/FinishedGame.h"
-#include "game/GameHistory.h"
+#include "platform/ProblemReporter.h"
+#include "platform/WorkerThread.h"
+#include "results/HistoryRecorder.h"
 #include "results/HistoryStore.h"
 #include "results/ResultsFigures.h"
 
@@ -15,55 +16,69 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
-#include <vector>
 
 class QWidget;
+class HistoryExportRun;
 class StatsWindow;
 
-// The results window's part of the program: keeps the history of finished games beside the
-// record, hands the game a GameHistory to record into, and opens the one results window beside
-// the main window, which then follows every game that ends. A history that cannot be written
-// keeps this run's games in memory, and each fault is told to the player once.
-class ResultsFeature : public QObject, public GameHistory {
+// The results window's part of the program: hands the game the recorder of `store`, and opens
+// the one results window beside the owner (the main window), which then follows every game that
+// ends. The history is read and checkpointed on a worker of its own, never on the window's
+// thread.
+class ResultsFeature : public QObject {
     Q_OBJECT
 public:
-    using Reporter = std::function<void(QWidget* parent, const QString& message)>;
-
-    // The history is history.sqlite3 in the folder of `recordPath`.
-    ResultsFeature(const std::string& recordPath, QWidget& owner, Reporter reporter = {});
+    // `reporter` tells the player about the history's troubles; by default a box that does not
+    // wait, so that the game and its end-of-game windows go on.
+    ResultsFeature(HistoryStore& store, QWidget& owner, ProblemReporter reporter = {});
     ~ResultsFeature() override;
 
-    static std::string historyPathFor(const std::string& recordPath);
+    GameHistory& history() { return recorder_; }
+    // The run ends: one last try to save the games still waiting. What the player must be told
+    // about games that stay unsaved, else nullopt.
+    std::optional<QString> finish();
 
-    void recordFinishedGame(const FinishedGame& game) override;
     // The menu command: opens the window, or brings the open one forward. It opens beside the
     // main window and never over the rectangle `keepClear` gives (in screen coordinates).
     void showWindow();
     void setKeepClear(std::function<QRect()> keepClear) { keepClear_ = std::move(keepClear); }
     // Writes every game as CSV to `path`; a message for the player when that failed.
     std::optional<QString> exportCsvTo(const QString& path) const;
+    // The export the window's button starts, after the save dialog: on a worker, with progress.
+    void startExport(const QString& path);
+    HistoryExportRun* exportRun() const { return exportRun_.get(); }
+
+signals:
+    // When the export startExport() began has ended: empty when written or cancelled.
+    void exportFinished(const QString& problem);
+
+public:
+
+    // Where the save dialog starts: the player's Documents folder whatever its name's encoding,
+    // else the home folder; never the program's folder.
+    static QString saveFolder();
 
     StatsWindow* window() const;
-    const HistoryStore& store() const { return *store_; }
-    const std::vector<FinishedGame>& unsavedGames() const { return unsaved_; }
+    const HistoryStore& store() const { return store_; }
+    const std::vector<FinishedGame>& unsavedGames() const { return recorder_.unsavedGames(); }
 
 private:
+    void gameRecorded();
     void reload();
     void loaded(const ResultsFigures& figures);
     void exportCsv();
     void report(const std::string& message);
 
+    HistoryStore& store_;
     QWidget& owner_;
-    Reporter reporter_;
+    ProblemReporter reporter_;
+    HistoryRecorder recorder_;
     std::function<QRect()> keepClear_;
-    std::unique_ptr<HistoryStore> store_;
-    std::vector<FinishedGame> unsaved_;
-    bool writeFaultReported_ = false;
     QPointer<StatsWindow> window_;
-    std::thread loader_;
-    std::thread checkpointer_;
-    std::atomic<bool> checkpointing_ = false;
+    std::unique_ptr<HistoryExportRun> exportRun_;
+    std::atomic<bool> checkpointWaiting_ = false;
     bool loading_ = false;
     bool loadAgain_ = false;
+    // Last, so that it is joined first, before anything its jobs use goes.
+    std::unique_ptr<WorkerThread> worker_;
 };

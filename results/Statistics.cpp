@@ -63,22 +63,25 @@ Histogram histogram(const std::vector<double>& valuesMs, int binWidthMs, int max
 {
     Histogram result;
     result.binWidthMs = binWidthMs;
-    if (valuesMs.empty() || binWidthMs <= 0)
-        return result;
-    const auto [low, high] = std::minmax_element(valuesMs.begin(), valuesMs.end());
-    const auto binOf = [binWidthMs](double value) {
-        return static_cast<std::int64_t>(std::floor(value / binWidthMs));
-    };
-    const std::int64_t firstBin = binOf(*low);
-    result.firstBinStartMs = static_cast<int>(firstBin * binWidthMs);
-    std::int64_t bins = binOf(*high) - firstBin + 1;
-    if (bins > maximumBins) {
-        bins = std::max(maximumBins, 1);
-        result.lastBinOpen = true;
-    }
-    result.counts.assign(static_cast<std::size_t>(bins), 0);
+    std::vector<double> values;
+    values.reserve(valuesMs.size());
     for (double value : valuesMs)
-        ++result.counts[static_cast<std::size_t>(std::min(binOf(value) - firstBin, bins - 1))];
+        if (std::isfinite(value))
+            values.push_back(value);
+    if (values.empty() || binWidthMs <= 0)
+        return result;
+    const auto [low, high] = std::minmax_element(values.begin(), values.end());
+    // In doubles: bin numbers of values far apart would overflow any integer.
+    const double firstBin = std::floor(*low / binWidthMs);
+    result.firstBinStartMs = firstBin * binWidthMs;
+    const double span = std::floor(*high / binWidthMs) - firstBin + 1;
+    const auto bins = static_cast<std::size_t>(std::max(1, span > maximumBins ? maximumBins : static_cast<int>(span)));
+    result.lastBinOpen = span > maximumBins;
+    result.counts.assign(bins, 0);
+    for (double value : values) {
+        const double bin = std::floor(value / binWidthMs) - firstBin;
+        ++result.counts[bin >= static_cast<double>(bins) ? bins - 1 : static_cast<std::size_t>(bin)];
+    }
     return result;
 }
 

@@ -22,12 +22,12 @@ std::vector<double> runningMeanOfTen(const std::vector<double>& scores);
 
 struct Histogram {
     int binWidthMs = 10;
-    int firstBinStartMs = 0;  // bins cover [first + i*width, first + (i+1)*width)
+    double firstBinStartMs = 0;  // bins cover [first + i*width, first + (i+1)*width)
     std::vector<int> counts;
     bool lastBinOpen = false;  // the last bin also holds everything above it
 };
 // A reaction left standing for an hour must not make a third of a million bins: past
-// `maximumBins` the last bin takes all the rest.
+// `maximumBins` the last bin takes all the rest. Values that are not finite are left out.
 Histogram histogram(const std::vector<double>& valuesMs, int binWidthMs = 10, int maximumBins = 300);
 
 struct LetterReaction {

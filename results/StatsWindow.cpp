@@ -8,8 +8,10 @@
 #include "results/LatestGameChart.h"
 #include "results/ReactionHistogram.h"
 
+#include <QEvent>
 #include <QFormLayout>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -171,7 +173,11 @@ StatsWindow::StatsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     buttons->addWidget(exportButton_);
     buttons->addStretch(1);
     buttons->addWidget(closeButton_);
+    notice_ = noteLabel();
+    notice_->setObjectName(QStringLiteral("lblHistoryNotice"));
+    notice_->hide();
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(notice_);
     layout->addWidget(tabs_, 1);
     layout->addLayout(buttons);
 
@@ -181,7 +187,7 @@ StatsWindow::StatsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 void StatsWindow::placeBeside(const QWidget& mainWindow, const QRect& keepClear)
 {
     const QScreen* screen = mainWindow.screen() != nullptr ? mainWindow.screen() : QGuiApplication::primaryScreen();
-    setMinimumSize(minimumSizeHint());
+    keepLeastSize();
     if (screen == nullptr)
         return;
     // This window is not framed yet; the main window's frame says what the window manager adds.
@@ -192,6 +198,27 @@ void StatsWindow::placeBeside(const QWidget& mainWindow, const QRect& keepClear)
     const QRect placed = besidePlacement(kPreferredSize.grownBy(frame), minimumSize().grownBy(frame), outer, keepClear,
                                          screen->availableGeometry());
     setGeometry(placed.marginsRemoved(frame));
+}
+
+void StatsWindow::keepLeastSize()
+{
+    // Wrapped lines need more height the narrower they are, which a layout's minimum size leaves
+    // out: the least size is the least width with the height its texts take there.
+    QLayout* whole = layout();
+    const int width = whole->totalMinimumSize().width();
+    const int height = whole->hasHeightForWidth() ? whole->totalHeightForWidth(width) : 0;
+    const QSize least(width, std::max(height, whole->totalMinimumSize().height()));
+    if (least != minimumSize())
+        setMinimumSize(least);
+}
+
+bool StatsWindow::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    // After the layouts have taken in every text that changed.
+    if (event->type() == QEvent::LayoutRequest)
+        keepLeastSize();
+    return handled;
 }
 
 void StatsWindow::showSentence(const QString& sentence)
@@ -209,14 +236,51 @@ void StatsWindow::showLoading()
     exportButton_->setEnabled(false);
 }
 
+void StatsWindow::showNotice(const QString& text)
+{
+    notice_->setText(text);
+    notice_->setVisible(!text.isEmpty());
+}
+
+QString StatsWindow::leftOutSentence(const GameCheck::FaultCounts& leftOut)
+{
+    const char* const reasons[GameCheck::kFaults] = {"ストップが 10 個でない", "文字が A〜Z でない",
+                                                     "反応時間が 0〜1 時間の外", "日時がありえない",
+                                                     "スコア・ミス・誤キーが負か数でない"};
+    QStringList parts;
+    int total = 0;
+    for (std::size_t i = 0; i < GameCheck::kFaults; ++i) {
+        if (leftOut[i] == 0)
+            continue;
+        total += leftOut[i];
+        parts << QStringLiteral("%1: %2").arg(QString::fromUtf8(reasons[i])).arg(leftOut[i]);
+    }
+    if (total == 0)
+        return {};
+    return QStringLiteral("履歴のうち %1 ゲームは読めない値を含むため、成績から除きました（%2）。CSV には記録されたまま書き出します。")
+        .arg(total)
+        .arg(parts.join(QStringLiteral("、")));
+}
+
 void StatsWindow::setFigures(const ResultsFigures& figures)
 {
     const HistorySummary& summary = figures.summary;
+    const QString readProblem = QString::fromStdString(summary.readProblem);
+    const QString leftOut = leftOutSentence(summary.leftOut);
     if (summary.empty() || !summary.latest) {
-        showSentence(QStringLiteral("終わったゲームはまだありません。\n10 回目の文字まで打ち終えると、ここに成績が出ます。"));
-        exportButton_->setEnabled(false);
+        showNotice({});
+        if (!readProblem.isEmpty())
+            showSentence(QStringLiteral("成績の履歴を読めませんでした。\n%1\nこの実行で終えたゲームは、ここに出ます。").arg(readProblem));
+        else if (!leftOut.isEmpty())
+            showSentence(leftOut);
+        else
+            showSentence(QStringLiteral("終わったゲームはまだありません。\n10 回目の文字まで打ち終えると、ここに成績が出ます。"));
+        exportButton_->setEnabled(readProblem.isEmpty() && !leftOut.isEmpty());
         return;
     }
+    showNotice(readProblem.isEmpty() ? leftOut
+                                     : QStringLiteral("成績の履歴を読めませんでした。%1 この実行で終えたゲームだけを出しています。")
+                                           .arg(readProblem));
     for (int i = 0; i < kTabs; ++i) {
         sentences_[i]->clear();
         pages_[i]->setCurrentIndex(1);
@@ -229,7 +293,9 @@ void StatsWindow::setFigures(const ResultsFigures& figures)
     historyNote_->setText(QStringLiteral("ゲーム %1 回（最初のゲーム %2）。点は各ゲームのスコア、太い線は直近 10 ゲームの平均、赤い輪は最高スコアです。")
                               .arg(summary.scores.size())
                               .arg(QString::fromStdString(
-                                  isoTimestamp(summary.firstFinishedAtMs, summary.firstUtcOffsetMinutes).substr(0, 10))));
+                                  isoTimestamp(summary.firstFinishedAtMs, summary.firstUtcOffsetMinutes)
+                                      .value_or(std::string())
+                                      .substr(0, 10))));
     historyChart_->setAccessibleDescription(
         QStringLiteral("ゲーム %1 回のスコア。最高は %2 ゲーム目の %3、直近 10 ゲームの平均は %4。")
             .arg(summary.scores.size())
@@ -332,6 +398,11 @@ void StatsWindow::setKeyboard(const ResultsFigures& figures)
     slowestNote_->setText(sentence
                           + QStringLiteral("キーの数字は反応時間の中央値 (ms) と回数で、色はいつもより速い（緑）か遅い（赤）か、灰色は %1 回未満の文字です。")
                                 .arg(ResultsFigures::kLeastReactionsPerLetter));
+}
+
+QString StatsWindow::notice() const
+{
+    return notice_->isVisibleTo(this) ? notice_->text() : QString();
 }
 
 QString StatsWindow::sentenceShown(int tab) const

@@ -16,8 +16,9 @@ class ReactionHistogram;
 
 // `frmStats`, the results window: the last game, the history of scores, the letters by their
 // median reaction and the spread of all reactions, one tab each, every chart with a sentence for
-// a screen reader. Until a game is finished every tab says so in a sentence. Its size does not
-// depend on the figures, so it can be placed before they arrive.
+// a screen reader. Until a game is finished every tab says so in a sentence; a history that could
+// not be read says that instead, with why, and games left out of the figures are counted in a
+// line over the tabs.
 class StatsWindow : public QWidget {
     Q_OBJECT
 public:
@@ -42,6 +43,9 @@ public:
     QString slowestLettersSentence() const;
     // The chart of each tab, for what it tells a screen reader.
     QWidget* chart(int tab) const;
+    // The line over the tabs: why the history could not be read, or which games were left out.
+    QString notice() const;
+    static QString leftOutSentence(const GameCheck::FaultCounts& leftOut);
     const KeyboardChart* keyboard() const { return keyboard_; }
     const ReactionHistogram* histogram() const { return histogram_; }
     QTableWidget* stopsTable() const { return stopsTable_; }
@@ -52,11 +56,17 @@ public:
 signals:
     void exportRequested();
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void showSentence(const QString& sentence);
     void setLatestGame(const ResultsFigures& figures);
     void setKeyboard(const ResultsFigures& figures);
+    void showNotice(const QString& text);
+    void keepLeastSize();
 
+    QLabel* notice_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QStackedWidget* pages_[kTabs] = {};
     QLabel* sentences_[kTabs] = {};

@@ -5,8 +5,8 @@
 //
 //   reaction_accuracy [--games N] [--label TEXT] [--seed N] [--verbose] [--mask mask.png] ZUMIKKO
 //
-// ZUMIKKO must be built with ZUMIKKO_REACTION_PROBE, which prints the counters' captions on
-// stderr; reaction-accuracy.sh builds that variant and runs the load conditions.
+// ZUMIKKO must be zumikko_reaction_probe (built beside the game), which prints the counters'
+// captions on stderr; reaction-accuracy.sh builds it and runs the load conditions.
 
 #include "bench/reaction_accuracy/ChildProcess.h"
 #include "bench/reaction_accuracy/ReactionSession.h"

@@ -1,22 +1,21 @@
 #!/usr/bin/env bash
 # How honest is the game's reaction time? Runs bench/reaction_accuracy on the real program under
 # three loads: none, `stress-ng --cpu 8`, and a parallel build of this project beside the game.
-# The program is the test-only probe variant (ZUMIKKO_REACTION_PROBE), built here in a build
-# folder of its own; the benchmark comes from the normal build. Every process started here (the
-# load, the benchmark's Xvfb and game) is ended when the script ends, also on Ctrl-C.
+# The program is the test-only zumikko_reaction_probe (the game with a view that prints its
+# counters on stderr), built here with the benchmark in the normal build folder. Every process
+# started here (the load, the benchmark's Xvfb and game) is ended when the script ends, also on
+# Ctrl-C.
 # Usage: reaction-accuracy.sh [games per condition, default 3]
 # Environment: REACTION_BUILD_JOBS   jobs of the build that loads the machine (default 4)
-#              REACTION_PROBE_JOBS   jobs for building the probe variant (default 3)
-#              REACTION_SOURCE       the source tree of the program measured (default this one)
-#              REACTION_PROBE_BUILD  its build folder (default build/reaction-probe)
-#              REACTION_BENCH        the benchmark (default build/bench/reaction_accuracy/reaction_accuracy)
+#              REACTION_PROBE_JOBS   jobs for building the probe and the benchmark (default 3)
+#              REACTION_BUILD        the build folder (default build)
 set -uo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 games="${1:-3}"
 jobs="${REACTION_BUILD_JOBS:-4}"
-source="${REACTION_SOURCE:-$root}"
-probe_build="${REACTION_PROBE_BUILD:-$root/build/reaction-probe}"
-bench="${REACTION_BENCH:-$root/build/bench/reaction_accuracy/reaction_accuracy}"
+build="${REACTION_BUILD:-$root/build}"
+bench="$build/bench/reaction_accuracy/reaction_accuracy"
+program="$build/zumikko_reaction_probe"
 
 load_pid=""
 bench_pid=""
@@ -39,14 +38,13 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
 
-[ -x "$bench" ] || { echo "reaction-accuracy: build the benchmark first: cmake --build build --target reaction_accuracy" >&2; exit 1; }
-echo "reaction-accuracy: building the probe variant in $probe_build"
-cmake -S "$source" -B "$probe_build" -G Ninja -DZUMIKKO_REACTION_PROBE=ON -DZUMIKKO_BUILD_TESTS=OFF \
-  -DZUMIKKO_BUILD_BENCH=OFF -DZUMIKKO_BUILD_TOOLS=OFF >/dev/null || exit 1
-cmake --build "$probe_build" --target zumikko -j "${REACTION_PROBE_JOBS:-3}" >/dev/null || exit 1
-program="$probe_build/zumikko"
+[ -f "$build/build.ninja" ] || [ -f "$build/Makefile" ] \
+  || { echo "reaction-accuracy: configure $build first (bash scripts/build.sh)" >&2; exit 1; }
+echo "reaction-accuracy: building the benchmark and the probe program in $build"
+cmake --build "$build" --target reaction_accuracy zumikko_reaction_probe -j "${REACTION_PROBE_JOBS:-3}" >/dev/null \
+  || exit 1
 
-echo "reaction accuracy of $(git -C "$source" describe --always --dirty 2>/dev/null || echo 'this tree'), $games games per condition, $(date -u '+%Y-%m-%d %H:%M UTC')"
+echo "reaction accuracy of $(git -C "$root" describe --always --dirty 2>/dev/null || echo 'this tree'), $games games per condition, $(date -u '+%Y-%m-%d %H:%M UTC')"
 status=0
 run() {
   # In the background, so that a signal to this script is handled at once, not after the games.

@@ -130,29 +130,6 @@ TEST(MusicCache, aFileWhereTheFolderShouldBeMeansNoCache)
     EXPECT_FALSE(load(cache, "bgm.mid", 1));
 }
 
-TEST(MusicCache, theFolderFollowsAnAbsoluteXdgCacheHomeElseTheHomeFolder)
-{
-    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
-    const char* savedXdg = std::getenv("XDG_CACHE_HOME");
-    const std::string xdg = savedXdg ? savedXdg : "";
-    setenv("HOME", "/home/player", 1);
-    struct Case {
-        const char* xdg;
-        const char* expected;
-    };
-    for (const Case& c : {Case{"/var/cache/p", "/var/cache/p/zumikko"}, Case{"relative/cache", "/home/player/.cache/zumikko"},
-                          Case{"", "/home/player/.cache/zumikko"}}) {
-        SCOPED_TRACE(c.xdg);
-        setenv("XDG_CACHE_HOME", c.xdg, 1);
-        EXPECT_EQ(MusicCache::defaultDirectory(), c.expected);
-    }
-    setenv("HOME", savedHome.c_str(), 1);
-    if (savedXdg)
-        setenv("XDG_CACHE_HOME", xdg.c_str(), 1);
-    else
-        unsetenv("XDG_CACHE_HOME");
-}
-
 // Counts how often it really renders; its "music" depends on the file's bytes.
 class CountingRenderer final : public MidiRenderer {
 public:

@@ -1,4 +1,4 @@
-#include "platform/PlayerDataHome.h"
+#include "platform/PlayerFolders.h"
 #include "record/RecordLocation.h"
 #include "record/ScoreFile.h"
 
@@ -242,7 +242,7 @@ TEST_F(RecordLocationTest, theRecordsPlaceForEachProgramFolderAndDataHome)
         if (c.program == Program::ReadOnlyWithRecord)
             fs::permissions(program, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read
                                          | fs::perms::others_exec);
-        const std::string playerDirectory = PlayerDataHome::recordDirectory({c.xdgDataHome, homeText.c_str(), {}});
+        const std::string playerDirectory = PlayerFolders::recordDirectory({c.xdgDataHome, homeText.c_str(), {}});
         // root may write anywhere; the program folder is read-only only to an ordinary user.
         int pipeEnds[2];
         ASSERT_EQ(::pipe(pipeEnds), 0);
@@ -260,33 +260,6 @@ TEST_F(RecordLocationTest, theRecordsPlaceForEachProgramFolderAndDataHome)
             << int(c.program) << " XDG_DATA_HOME=" << (c.xdgDataHome ? c.xdgDataHome : "(unset)");
         EXPECT_TRUE(fs::is_regular_file(c.expected)) << c.expected;
     }
-}
-
-// Without HOME, or with one that is not an absolute path, the home comes from the user database;
-// without either there is no player folder at all (never "//.local/share").
-TEST(PlayerDataHomeTest, theHomeComesFromHomeOrElseTheUserDatabase)
-{
-    const auto database = [] { return std::optional<std::string>("/home/from-passwd"); };
-    const auto noEntry = [] { return std::optional<std::string>(); };
-    struct Case {
-        const char* xdgDataHome;
-        const char* home;
-        std::function<std::optional<std::string>()> userDatabase;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {"/data/", "/home/player", database, "/data/zumikko"},
-        {nullptr, "/home/player/", database, "/home/player/.local/share/zumikko"},
-        {nullptr, nullptr, database, "/home/from-passwd/.local/share/zumikko"},
-        {nullptr, "", database, "/home/from-passwd/.local/share/zumikko"},
-        {"", "relative", database, "/home/from-passwd/.local/share/zumikko"},
-        {nullptr, "/", database, "/.local/share/zumikko"},
-        {nullptr, nullptr, noEntry, ""},
-        {nullptr, nullptr, {}, ""},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(PlayerDataHome::recordDirectory({c.xdgDataHome, c.home, c.userDatabase}), c.expected)
-            << (c.xdgDataHome ? c.xdgDataHome : "-") << " " << (c.home ? c.home : "-");
 }
 
 // Saves and first copies killed halfway leave temporary files beside the record; the start-up
@@ -318,7 +291,7 @@ TEST_F(RecordLocationTest, aDataHomeThatIsAFileIsReportedOnceOnly)
     const fs::path file = scratch.directory() / "not a folder";
     write(file, "x");
     const RecordLocation location =
-        RecordLocation::choose(program.string(), PlayerDataHome::recordDirectory({file.c_str(), nullptr, {}}), delivered.string());
+        RecordLocation::choose(program.string(), PlayerFolders::recordDirectory({file.c_str(), nullptr, {}}), delivered.string());
     EXPECT_NE(location.problem(), "");
     EXPECT_NE(location.problem().find(file.string()), std::string::npos) << location.problem();
     const ScoreReadResult read = ScoreFile(location.path()).read();

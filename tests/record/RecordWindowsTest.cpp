@@ -2,6 +2,7 @@
 
 #include "platform/LeftoverKeyGuard.h"
 #include "platform/SteadyClock.h"
+#include "record/ScoreFile.h"
 #include "tests/record/RecordWindowTestSupport.h"
 #include "tests/record/ScoreDirectory.h"
 
@@ -51,9 +52,10 @@ protected:
     }
 
     ScoreDirectory scratch;
+    ScoreFile record{scratch.scoreFile()};
     ReportedProblems problems;
     SteadyClock clock;
-    std::unique_ptr<RecordWindows> windows = std::make_unique<RecordWindows>(scratch.scoreFile(), clock);
+    std::unique_ptr<RecordWindows> windows = std::make_unique<RecordWindows>(record, clock);
 };
 
 TEST_F(RecordWindowsTest, aNewRecordTravelsFromNameEntryToTheFileWithEnterInEachWindow)
@@ -148,7 +150,7 @@ TEST_F(RecordWindowsTest, aWindowHoldingANewRecordAsksBeforeClosingAndKeepsItUnl
         {Holder::ScoreWindowFromMenuGivenANewRecord, ModalBoxAnswerer::click("yes"), true},
     };
     for (const Case& c : cases) {
-        windows = std::make_unique<RecordWindows>(scratch.scoreFile(), clock);
+        windows = std::make_unique<RecordWindows>(record, clock);
         windows->setProblemReporter(problems.reporter());
         if (c.holder == Holder::ScoreWindowFromMenuGivenANewRecord)
             openScoreFromMenu();
@@ -286,7 +288,7 @@ TEST_F(RecordWindowsTest, quittingWithARecordWaitingAsksOverItsWindowAndNoKeepsI
         {true, ModalBoxAnswerer::click("yes"), true},
     };
     for (const Case& c : cases) {
-        windows = std::make_unique<RecordWindows>(scratch.scoreFile(), clock);
+        windows = std::make_unique<RecordWindows>(record, clock);
         windows->setProblemReporter(problems.reporter());
         QPointer<QWidget> holder = enterChampion("4970");
         if (c.signedAlready) {
@@ -372,7 +374,8 @@ TEST(RecordWindowsOwner, bothWindowsStandOverTheOwnerAndKeepTheirOwnEnter)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
 
     SteadyClock clock;
-    RecordWindows windows(scratch.scoreFile(), clock, &owner);
+    const ScoreFile record(scratch.scoreFile());
+    RecordWindows windows(record, clock, &owner);
     windows.setProblemReporter(problems.reporter());
     windows.showChampionEntry(QStringLiteral("4970"), kCaption);
     const QPointer<UserNameWindow> entry = windows.userNameWindow();

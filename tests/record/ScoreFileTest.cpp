@@ -1,6 +1,7 @@
 #include "record/RecordFormat.h"
 #include "record/ScoreFile.h"
 
+#include "tests/fakes/FileSizeLimit.h"
 #include "tests/record/AsOrdinaryUser.h"
 #include "tests/record/ScoreDirectory.h"
 
@@ -343,7 +344,7 @@ TEST_F(ScoreFileTest, aSaveGoesThroughSymbolicLinksToTheirFinalTargetOrSaysWhyNo
          },
          path_ + " はシンボリックリンクが循環しているため、保存できません。"},
         {"a link to a device", [&] { fs::create_symlink("/dev/null", path_); },
-         path_ + " のリンク先 /dev/null は記録のファイルではないため（デバイス）、保存できません。"},
+         path_ + " に保存できませんでした（/dev/null はデバイスで、普通のファイルではありません）。"},
     };
     for (const Case& c : cases) {
         for (const char* name : {"score.dat", "loop", "hop", "synced"})
@@ -434,7 +435,8 @@ TEST_F(ScoreFileTest, savingWhereNoFileCanBeCreatedReportsTheSystemReason)
               nowhere + " に保存できませんでした（No such file or directory）。");
 
     fs::create_directories(fs::path(path_) / "inside");
-    EXPECT_EQ(ScoreFile(path_).write({"abc", "1234"}), path_ + " に保存できませんでした（Is a directory）。");
+    EXPECT_EQ(ScoreFile(path_).write({"abc", "1234"}),
+              path_ + " に保存できませんでした（" + path_ + " はフォルダーで、普通のファイルではありません）。");
     EXPECT_TRUE(fs::is_directory(fs::path(path_) / "inside"));
     EXPECT_EQ(directoryEntries(), std::vector<std::string>{"score.dat"});
 }
@@ -446,17 +448,11 @@ TEST_F(ScoreFileTest, aWriteThatFailsHalfwayLeavesTheOldRecordWholeAndNoTemporar
     const ScoreFile file(path_);
     ASSERT_EQ(file.write({"old", "5000"}), std::nullopt);
 
-    rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 8;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-
-    const std::optional<std::string> problem = file.write({"a new champion", "4970"});
-
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, savedHandler);
+    std::optional<std::string> problem;
+    {
+        const FileSizeLimit limit(8);
+        problem = file.write({"a new champion", "4970"});
+    }
     EXPECT_EQ(problem, path_ + " に保存できませんでした（File too large）。");
     EXPECT_EQ(bytes(), "\"old\"\r\n\"5000\"\r\n");
     EXPECT_EQ(directoryEntries(), std::vector<std::string>{"score.dat"});

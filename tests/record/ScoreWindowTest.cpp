@@ -1,6 +1,7 @@
 #include "record/ScoreWindow.h"
 
 #include "platform/ElidingLabel.h"
+#include "record/ScoreFile.h"
 #include "tests/record/RecordWindowTestSupport.h"
 #include "tests/record/ScoreDirectory.h"
 
@@ -20,7 +21,7 @@ protected:
 
     ScoreWindow* open()
     {
-        window = new ScoreWindow(ScoreFile(scratch.scoreFile()), problems.reporter());
+        window = new ScoreWindow(record, problems.reporter());
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
         return window;
@@ -28,6 +29,7 @@ protected:
     bool closed() { return QTest::qWaitFor([this] { return window.isNull(); }); }
 
     ScoreDirectory scratch;
+    ScoreFile record{scratch.scoreFile()};
     ReportedProblems problems;
     QPointer<ScoreWindow> window;
 };
@@ -118,7 +120,8 @@ TEST_F(ScoreWindowTest, aFileThatCannotBeWrittenKeepsTheWindowOpenWithTheRecordF
     pressKey(window, Qt::Key_Return);
     ASSERT_EQ(problems.messages.size(), 1u);
     EXPECT_EQ(problems.messages.front(),
-              QString::fromStdString(scratch.scoreFile()) + " に保存できませんでした（Is a directory）。");
+              QString::fromStdString(scratch.scoreFile() + " に保存できませんでした（" + scratch.scoreFile()
+                                     + " はフォルダーで、普通のファイルではありません）。"));
     ASSERT_FALSE(window.isNull());
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->lblName()->text(), "abc");

@@ -56,8 +56,8 @@ std::vector<History> histories()
     result.push_back({"zero everywhere", {gameOf(std::vector<double>(10, 0))}});
     result.push_back({"slow and wide numbers",
                       {gameOf({12345, 8, 23456, 99999, 5, 1234, 60000, 7, 3, 45678}, {12, 999, 0, 3, 0, 1, 0, 0, 0, 7})}});
-    result.push_back({"a reaction left standing for a day",
-                      {gameOf({86'400'000, 200, 86'400'000, 300, 250, 86'400'000, 200, 200, 200, 86'400'000})}});
+    result.push_back({"reactions left standing for most of an hour",
+                      {gameOf({3'599'999, 200, 3'599'999, 300, 250, 3'599'999, 200, 200, 200, 3'599'999})}});
     History many{"137 games", {}};
     for (int i = 0; i < 137; ++i)
         many.games.push_back(gameOf(std::vector<double>(10, 150 + (i * 37) % 400), {i % 3}));

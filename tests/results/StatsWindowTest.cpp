@@ -6,11 +6,15 @@
 #include "fakes/TemporaryDirectory.h"
 
 #include <QPushButton>
+#include <QFileInfo>
+#include <QFile>
+#include <SQLiteCpp/Database.h>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QtTest>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
 
@@ -32,10 +36,11 @@ FinishedGame plainGame(std::int64_t score)
 struct ResultsWindow : ::testing::Test {
     ResultsFeature& feature()
     {
-        if (!feature_)
+        if (!feature_) {
+            store_ = std::make_unique<HistoryStore>(directory.path() + "/history.sqlite3", "20260101-000000");
             feature_ = std::make_unique<ResultsFeature>(
-                directory.path() + "/score.dat", owner,
-                [this](QWidget*, const QString& message) { messages << message; });
+                *store_, owner, [this](QWidget*, const QString& message) { messages << message; });
+        }
         return *feature_;
     }
     StatsWindow& openWindow()
@@ -48,6 +53,7 @@ struct ResultsWindow : ::testing::Test {
     TemporaryDirectory directory;
     QWidget owner;
     QStringList messages;
+    std::unique_ptr<HistoryStore> store_;
     std::unique_ptr<ResultsFeature> feature_;
 };
 
@@ -63,7 +69,7 @@ TEST_F(ResultsWindow, anEmptyHistorySaysSoInEveryTabInsteadOfEmptyCharts)
 
 TEST_F(ResultsWindow, theOpenWindowFollowsEveryGameThatEnds)
 {
-    feature().recordFinishedGame(gameWith(4970, 2, {400'000, 350'000, 500'000, 420'000, 380'000, 610'000, 450'000,
+    feature().history().recordFinishedGame(gameWith(4970, 2, {400'000, 350'000, 500'000, 420'000, 380'000, 610'000, 450'000,
                                                     390'000, 470'000, 530'000}));
     StatsWindow& window = openWindow();
     QTRY_COMPARE(window.latestFigure("合計"), QString("4970 ms"));
@@ -73,11 +79,11 @@ TEST_F(ResultsWindow, theOpenWindowFollowsEveryGameThatEnds)
     EXPECT_EQ(window.sentenceShown(0), "");
     EXPECT_TRUE(window.comparisonSentence().startsWith("最初のゲーム"));
 
-    feature().recordFinishedGame(plainGame(3100));
+    feature().history().recordFinishedGame(plainGame(3100));
     QTRY_COMPARE(window.latestFigure("合計"), QString("3100 ms"));
     EXPECT_EQ(window.latestFigure("ミス"), "1 回");
     EXPECT_EQ(window.comparisonSentence(), "★ 自己ベスト更新！ これまでのベスト比 −1870 ms、前回比 −1870 ms（マイナスは速い）。");
-    feature().recordFinishedGame(plainGame(3350));
+    feature().history().recordFinishedGame(plainGame(3350));
     QTRY_COMPARE(window.comparisonSentence(), QString("前回比 +250 ms、自己ベスト比 +250 ms（マイナスは速い）。"));
 
     feature().showWindow();
@@ -112,7 +118,7 @@ TEST_F(ResultsWindow, keysAreGreenWhenFasterThanTheUsualRedWhenSlowerPaleAsUsual
 TEST_F(ResultsWindow, theWindowHasItsSizeBeforeTheFiguresArriveAndTheyFitInIt)
 {
     for (int game = 0; game < 40; ++game)
-        feature().recordFinishedGame(gameWith(100'000 + game, 999, {86'400'000'000, 350'000, 5'000'000, 420'000, 380'000,
+        feature().history().recordFinishedGame(gameWith(100'000 + game, 999, {3'599'999'000, 350'000, 5'000'000, 420'000, 380'000,
                                                                     610'000, 450'000, 390'000, 470'000, 530'000}));
     StatsWindow& window = openWindow();
     const QSize opened = window.size();
@@ -129,7 +135,7 @@ TEST_F(ResultsWindow, theWindowHasItsSizeBeforeTheFiguresArriveAndTheyFitInIt)
 
 TEST_F(ResultsWindow, everyChartIsNamedAndSaysInASentenceWhatItShows)
 {
-    feature().recordFinishedGame(gameWith(4970, 2, {400'000, 350'000, 500'000, 420'000, 380'000, 610'000, 450'000,
+    feature().history().recordFinishedGame(gameWith(4970, 2, {400'000, 350'000, 500'000, 420'000, 380'000, 610'000, 450'000,
                                                     390'000, 470'000, 530'000}));
     StatsWindow& window = openWindow();
     QTRY_VERIFY(window.sentenceShown(0).isEmpty());
@@ -157,9 +163,9 @@ TEST_F(ResultsWindow, everyChartIsNamedAndSaysInASentenceWhatItShows)
 
 TEST_F(ResultsWindow, theDistributionCountsEveryReactionOfEveryGameInTenMillisecondBins)
 {
-    feature().recordFinishedGame(gameWith(1000, 0, {100'000, 109'999, 110'000, 125'000, 131'000, 131'500, 100'500,
+    feature().history().recordFinishedGame(gameWith(1000, 0, {100'000, 109'999, 110'000, 125'000, 131'000, 131'500, 100'500,
                                                     140'000, 140'001, 102'000}));
-    feature().recordFinishedGame(gameWith(1000, 0, std::vector<std::int64_t>(10, 120'000)));
+    feature().history().recordFinishedGame(gameWith(1000, 0, std::vector<std::int64_t>(10, 120'000)));
     StatsWindow& window = openWindow();
     QTRY_COMPARE(window.histogram()->histogram().counts, (std::vector<int>{4, 1, 11, 2, 2}));
     EXPECT_EQ(window.histogram()->histogram().firstBinStartMs, 100);
@@ -172,8 +178,8 @@ TEST_F(ResultsWindow, aHistoryThatCannotBeUsedKeepsThisRunsGamesAndSaysSoOnce)
     feature();
     QTRY_COMPARE(messages.size(), 1);
     EXPECT_NE(messages[0].indexOf(QString::fromStdString(directory.path() + "/history.sqlite3")), -1);
-    feature().recordFinishedGame(plainGame(2000));
-    feature().recordFinishedGame(plainGame(2500));
+    feature().history().recordFinishedGame(plainGame(2000));
+    feature().history().recordFinishedGame(plainGame(2500));
     StatsWindow& window = openWindow();
     QTRY_COMPARE(window.latestFigure("合計"), QString("2500 ms"));
     EXPECT_EQ(messages.size(), 1) << "one message per fault and run";
@@ -181,11 +187,18 @@ TEST_F(ResultsWindow, aHistoryThatCannotBeUsedKeepsThisRunsGamesAndSaysSoOnce)
 
 TEST_F(ResultsWindow, theCsvGoesWhereThePlayerSaysOrAMessageSaysWhyNot)
 {
-    feature().recordFinishedGame(plainGame(2000));
+    feature().history().recordFinishedGame(plainGame(2000));
     const QString unwritable = QString::fromStdString(directory.path()) + "/no-such-folder/history.csv";
     const auto problem = feature().exportCsvTo(unwritable);
     ASSERT_TRUE(problem.has_value());
     EXPECT_NE(problem->indexOf(unwritable), -1);
+
+    // A FIFO or a device the player names stays what it is; it is not swapped for a plain file.
+    const std::string fifo = directory.path() + "/pipe.csv";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(feature().exportCsvTo(QString::fromStdString(fifo)),
+              QString::fromStdString("CSV を " + fifo + " に書き出せませんでした（" + fifo + " はFIFOで、普通のファイルではありません）。"));
+    EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo);
 
     const QString good = QString::fromStdString(directory.path()) + "/history.csv";
     EXPECT_EQ(feature().exportCsvTo(good), std::nullopt);
@@ -193,6 +206,128 @@ TEST_F(ResultsWindow, theCsvGoesWhereThePlayerSaysOrAMessageSaysWhyNot)
     const std::string csv{std::istreambuf_iterator<char>(in), {}};
     EXPECT_EQ(csv.rfind("\xEF\xBB\xBF", 0), 0u);
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 11);
+}
+
+TEST_F(ResultsWindow, aHistoryThatCannotBeReadSaysWhyAndNeverThatThereAreNoGames)
+{
+    const struct {
+        const char* name;
+        const char* sql;
+        const char* reason;
+    } cases[] = {
+        {"a renamed column",
+         "CREATE TABLE games(id INTEGER PRIMARY KEY, finished_at_ms, utc_offset_min, points, misses);"
+         "CREATE TABLE stops(game_id, stop, letter, reaction_us, wrong_keys); PRAGMA user_version = 1",
+         "games.score"},
+        {"no stops table", "CREATE TABLE games(id INTEGER PRIMARY KEY, finished_at_ms, utc_offset_min, score, misses);"
+                           "PRAGMA user_version = 1", "stops"},
+        {"a newer version", "PRAGMA user_version = 9", "新しい版"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        feature_.reset();
+        store_.reset();
+        messages.clear();
+        std::filesystem::remove(directory.path() + "/history.sqlite3");
+        SQLite::Database(directory.path() + "/history.sqlite3", SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE).exec(c.sql);
+        StatsWindow& window = openWindow();
+        for (int tab = 0; tab < StatsWindow::kTabs; ++tab) {
+            QTRY_VERIFY(window.sentenceShown(tab).startsWith("成績の履歴を読めませんでした"));
+            EXPECT_NE(window.sentenceShown(tab).indexOf(c.reason), -1) << window.sentenceShown(tab).toStdString();
+            EXPECT_EQ(window.sentenceShown(tab).indexOf("まだありません"), -1);
+        }
+        EXPECT_FALSE(window.exportButton()->isEnabled());
+        QTRY_COMPARE(messages.size(), 1);
+
+        feature().history().recordFinishedGame(plainGame(2500));
+        QTRY_COMPARE(window.latestFigure("合計"), QString("2500 ms"));
+        EXPECT_TRUE(window.notice().startsWith("成績の履歴を読めませんでした")) << window.notice().toStdString();
+        EXPECT_NE(window.notice().indexOf("この実行で終えたゲームだけ"), -1);
+    }
+}
+
+TEST_F(ResultsWindow, gamesLeftOutOfTheFiguresAreCountedByReasonOverTheTabs)
+{
+    {
+        SQLite::Database other(directory.path() + "/history.sqlite3", SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        other.exec("CREATE TABLE games(id INTEGER PRIMARY KEY, finished_at_ms, utc_offset_min, score, misses);"
+                   "CREATE TABLE stops(game_id, stop, letter, reaction_us, wrong_keys); PRAGMA user_version = 1;"
+                   "INSERT INTO games VALUES(1, 1765000000000, 540, 4000, 0), (2, 1765000000000, 540, 4100, 0),"
+                   "(3, 1765000000000, 540, 4200, 0), (4, 1765000000000, 540, 4300, 0);"
+                   "WITH RECURSIVE n(v) AS (SELECT 1 UNION ALL SELECT v + 1 FROM n WHERE v < 10) "
+                   "INSERT INTO stops SELECT g, v, 'K', 400000, 0 FROM n, (SELECT 1 AS g UNION SELECT 2 UNION SELECT 3 UNION SELECT 4);"
+                   "UPDATE stops SET reaction_us = NULL WHERE game_id = 2 AND stop = 3;"
+                   "UPDATE stops SET reaction_us = -100 WHERE game_id = 3 AND stop = 3;"
+                   "DELETE FROM stops WHERE game_id = 4 AND stop = 10;");
+    }
+    StatsWindow& window = openWindow();
+    QTRY_COMPARE(window.latestFigure("合計"), QString("4000 ms"));
+    EXPECT_EQ(window.notice(), "履歴のうち 3 ゲームは読めない値を含むため、成績から除きました（ストップが 10 個でない: 1、"
+                               "反応時間が 0〜1 時間の外: 2）。CSV には記録されたまま書き出します。");
+    EXPECT_TRUE(window.exportButton()->isEnabled());
+}
+
+TEST_F(ResultsWindow, theExportRunsBesideTheWindowAndLeavesAFifoAsItIsWithAPlainMessage)
+{
+    feature().history().recordFinishedGame(plainGame(2000));
+    StatsWindow& window = openWindow();
+    QTRY_VERIFY(window.exportButton()->isEnabled());
+    QStringList finished;
+    QObject::connect(&feature(), &ResultsFeature::exportFinished, [&](const QString& problem) { finished << problem; });
+
+    const std::string fifo = directory.path() + "/pipe.csv";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    feature().startExport(QString::fromStdString(fifo));  // a write to a FIFO no one reads would hang here
+    QTRY_COMPARE(finished.size(), 1);
+    EXPECT_EQ(finished[0], QString::fromStdString("CSV を " + fifo + " に書き出せませんでした（" + fifo
+                                                  + " はFIFOで、普通のファイルではありません）。"));
+    EXPECT_EQ(messages.back(), finished[0]);
+    EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo);
+
+    const std::string good = directory.path() + "/history.csv";
+    QTRY_VERIFY(feature().exportRun() == nullptr);
+    feature().startExport(QString::fromStdString(good));
+    EXPECT_FALSE(window.exportButton()->isEnabled()) << "one export at a time";
+    QTRY_COMPARE(finished.size(), 2);
+    EXPECT_EQ(finished[1], "");
+    QTRY_VERIFY(window.exportButton()->isEnabled());
+    std::ifstream in(good, std::ios::binary);
+    const std::string csv{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 11);
+}
+
+// Qt 6 names files in UTF-8 only, so a folder whose name is in another encoding cannot be handed
+// to the dialog at all; it starts in the home folder then, never in the program's folder (where
+// a path that does not exist would leave it).
+TEST(ResultsExport, theSaveDialogStartsInTheDocumentsFolderOrWhereQtCanNameTheNearestOne)
+{
+    TemporaryDirectory home;
+    const QByteArray savedHome = qgetenv("HOME"), savedConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QByteArray::fromStdString(home.path()));
+    qunsetenv("XDG_CONFIG_HOME");
+    std::filesystem::create_directory(home.path() + "/.config");
+    const struct {
+        const char* name;
+        std::string folder;  // the bytes of its name
+        bool named;
+    } cases[] = {
+        {"UTF-8", "\xE6\x96\x87\xE6\x9B\xB8", true},
+        {"Latin-1", "Dokumente-\xE4", false},
+        {"EUC-JP", "\xCA\xB8\xBD\xF1", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::create_directory(home.path() + "/" + c.folder);
+        std::ofstream(home.path() + "/.config/user-dirs.dirs") << "XDG_DOCUMENTS_DIR=\"$HOME/" << c.folder << "\"\n";
+        const QString folder = ResultsFeature::saveFolder();
+        EXPECT_EQ(QFile::encodeName(folder).toStdString(), home.path() + (c.named ? "/" + c.folder : ""));
+        EXPECT_TRUE(QFileInfo(folder).isDir());
+    }
+    qputenv("HOME", savedHome);
+    if (savedConfig.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", savedConfig);
 }
 
 } // namespace

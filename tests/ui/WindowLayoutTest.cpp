@@ -9,8 +9,10 @@
 #include "fakes/RecordingShell.h"
 #include "platform/SteadyClock.h"
 #include "platform/SurfaceWidget.h"
+#include "record/ScoreFile.h"
 #include "record/ScoreWindow.h"
 #include "record/UserNameWindow.h"
+#include "results/StatsWindow.h"
 #include "tests/record/RecordWindowTestSupport.h"
 
 #include <QAbstractButton>
@@ -20,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -356,7 +359,8 @@ TEST_F(WindowLayoutTest, nameEntryWindowShowsEveryTextWhole)
 TEST_F(WindowLayoutTest, bestScoreWindowShowsEveryTextWhole)
 {
     ReportedProblems problems;
-    ScoreWindow window(ScoreFile("/nonexistent/score.dat"), problems.reporter());
+    const ScoreFile nowhere("/nonexistent/score.dat");
+    ScoreWindow window(nowhere, problems.reporter());
     showAndWait(window);
     expectWholeTexts({&window,
                       {{window.lblName(), {"-", "山田太郎", "Quigley"}}, {window.lblScore(), {"0", "1234567"}}},
@@ -365,6 +369,38 @@ TEST_F(WindowLayoutTest, bestScoreWindowShowsEveryTextWhole)
     // The name box gives the heading only what it needs and keeps its right edge.
     EXPECT_EQ(window.lblName()->geometry().right(), QRect(72, 48, 137, 21).right());
     EXPECT_GE(window.lblName()->width(), 120);
+}
+
+TEST_F(WindowLayoutTest, resultsWindowAtItsLeastSizeShowsEveryPartWhole)
+{
+    HistorySummary summary;
+    FinishedGame game{1'765'000'000'000, 540, 4970, 2, {}};
+    for (int stop = 0; stop < 10; ++stop)
+        game.stops.push_back({static_cast<char>('A' + stop), 400'000 + stop * 10'000, stop % 3});
+    summary.add(game);
+    summary.leftOut = {1, 2, 3, 4, 5};  // the longest line over the tabs
+    StatsWindow window;
+    window.setFigures(computeResultsFigures(summary));
+    showAndWait(window);
+    const QSize least = window.minimumSize();
+    EXPECT_GE(least.width(), 200);
+    window.resize(least);
+    QTRY_COMPARE(window.size(), least);
+    for (int tab = 0; tab < StatsWindow::kTabs; ++tab) {
+        window.tabs()->setCurrentIndex(tab);
+        QApplication::processEvents();
+        for (const QWidget* part : window.findChildren<QWidget*>()) {
+            if (!part->isVisible() || part->isWindow())
+                continue;
+            const QRect room = part->parentWidget()->rect();
+            const std::string name = part->metaObject()->className() + std::string(" ") + part->objectName().toStdString();
+            EXPECT_TRUE(room.contains(part->geometry())) << name << " leaves its parent on tab " << tab;
+            const QSize needs = part->minimumSizeHint();
+            EXPECT_GE(part->width(), needs.width()) << name << " on tab " << tab;
+            const int height = part->hasHeightForWidth() ? part->heightForWidth(part->width()) : needs.height();
+            EXPECT_GE(part->height(), height) << name << " on tab " << tab;
+        }
+    }
 }
 
 } // namespace

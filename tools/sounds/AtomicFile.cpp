@@ -1,7 +1,6 @@
 #include "tools/sounds/AtomicFile.h"
 
 #include "platform/AtomicWrite.h"
-#include "platform/SystemErrorText.h"
 
 #include <stdexcept>
 #include <string_view>
@@ -9,6 +8,6 @@
 void AtomicFile::write(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
 {
     const std::string_view content(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    if (const int error = AtomicWrite::replace(path.string(), content); error != 0)
-        throw std::runtime_error("cannot replace " + path.string() + ": " + systemErrorText(error));
+    if (const auto problem = AtomicWrite::replace(path.string(), content))
+        throw std::runtime_error("cannot replace " + path.string() + ": " + *problem);
 }

@@ -1,4 +1,4 @@
-#include "platform/PlayerDataHome.h"
+#include "platform/PlayerFolders.h"
 
 #include <cstdlib>
 #include <pwd.h>
@@ -28,12 +28,11 @@ std::optional<std::string> homeOfThisUser()
     return std::string(found->pw_dir);
 }
 
-} // namespace
-
-std::string PlayerDataHome::recordDirectory(const Environment& environment)
+// <xdg>/zumikko, else <home>/<belowHome>/zumikko.
+std::string folderOf(const char* xdg, const char* belowHome, const PlayerFolders::Environment& environment)
 {
-    if (isAbsolute(environment.xdgDataHome))
-        return withoutTrailingSlashes(environment.xdgDataHome) + "/zumikko";
+    if (isAbsolute(xdg))
+        return withoutTrailingSlashes(xdg) + "/zumikko";
     std::optional<std::string> home;
     if (isAbsolute(environment.home))
         home = environment.home;
@@ -42,10 +41,32 @@ std::string PlayerDataHome::recordDirectory(const Environment& environment)
     if (!home)
         return {};
     const std::string base = withoutTrailingSlashes(*home);
-    return (base == "/" ? "" : base) + "/.local/share/zumikko";
+    return (base == "/" ? "" : base) + belowHome + "/zumikko";
 }
 
-std::string PlayerDataHome::recordDirectoryOfThisProcess()
+PlayerFolders::Environment ofThisProcess()
 {
-    return recordDirectory({std::getenv("XDG_DATA_HOME"), std::getenv("HOME"), homeOfThisUser});
+    return {std::getenv("XDG_DATA_HOME"), std::getenv("HOME"), homeOfThisUser, std::getenv("XDG_CACHE_HOME")};
+}
+
+} // namespace
+
+std::string PlayerFolders::recordDirectory(const Environment& environment)
+{
+    return folderOf(environment.xdgDataHome, "/.local/share", environment);
+}
+
+std::string PlayerFolders::cacheDirectory(const Environment& environment)
+{
+    return folderOf(environment.xdgCacheHome, "/.cache", environment);
+}
+
+std::string PlayerFolders::recordDirectoryOfThisProcess()
+{
+    return recordDirectory(ofThisProcess());
+}
+
+std::string PlayerFolders::cacheDirectoryOfThisProcess()
+{
+    return cacheDirectory(ofThisProcess());
 }

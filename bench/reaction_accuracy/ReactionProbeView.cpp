@@ -1,6 +1,4 @@
-#include "ui/ReactionProbeView.h"
-
-#include "ui/GameViewDecoration.h"
+#include "bench/reaction_accuracy/ReactionProbeView.h"
 
 #include <cstdio>
 
@@ -14,9 +12,4 @@ void ReactionProbeView::setCaption(MainLabel label, const std::string& text)
                      : label == MainLabel::Miss ? "miss"
                                                 : "kaisu",
                      text.c_str());
-}
-
-std::unique_ptr<GameView> decorateGameView(GameView& view)
-{
-    return std::make_unique<ReactionProbeView>(view);
 }

@@ -2,9 +2,9 @@
 
 #include "game/GameView.h"
 
-// Built only into the test-only variant that bench/reaction_accuracy runs: passes everything on
-// to the window's view and prints each new caption of the counters to stderr, where the
-// benchmark compares them with the reaction times it measured itself.
+// Only in the test-only program that bench/reaction_accuracy runs: passes everything on to the
+// window's view and prints each new caption of the counters to stderr, where the benchmark
+// compares them with the reaction times it measured itself.
 class ReactionProbeView final : public GameView {
 public:
     explicit ReactionProbeView(GameView& view) : view_(view) {}
