@@ -56,6 +56,7 @@ TEST(HistoryCsv, fieldsAreQuotedValidUtf8AndNeverAFormula)
         // UTF-8 kept, anything else replaced byte by byte, NUL removed.
         {"あ", "あ"},
         {"\xE3\x81", "\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"\xE3\x81" "A", "\xEF\xBF\xBD\xEF\xBF\xBD" "A"},
         {"\xFF", "\xEF\xBF\xBD"},
         {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},
         {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},

@@ -9,6 +9,9 @@
 #include <SQLiteCpp/Database.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sys/stat.h>
+
 namespace {
 
 struct HistoryExportTest : ::testing::Test {
@@ -119,6 +122,23 @@ TEST_F(HistoryExportTest, aHistoryThatCannotBeReadFailsTheExportWithTheReasonAnd
     FinishedGame unsaved{1'765'000'000'000, 540, 123, 0, std::vector<StopResult>(10, {'Z', 1, 0})};
     EXPECT_EQ(exportAll(unusable, {unsaved}).rows, 10);
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 11);
+}
+
+TEST_F(HistoryExportTest, aFifoThatTakesTheNameWhileTheFileIsWrittenIsLeftAloneAndSaid)
+{
+    HistoryStore store(path(), "stamp");
+    FinishedGame game{1'765'000'000'000, 540, 123, 0, std::vector<StopResult>(10, {'Z', 1, 0})};
+    const std::string target = directory.path() + "/out.csv";
+    const auto problem = HistoryExport::toFile(store, {game}, target, [&](std::int64_t, std::int64_t) {
+        if (!std::filesystem::exists(target))
+            ::mkfifo(target.c_str(), 0600);
+        return true;
+    });
+    ASSERT_TRUE(problem.has_value());
+    EXPECT_EQ(problem->rfind("CSV を " + target + " に書き出せませんでした（", 0), 0u) << *problem;
+    EXPECT_EQ(std::filesystem::status(target).type(), std::filesystem::file_type::fifo);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory.path()), {}), 4)
+        << "the history, its journal and index, and the FIFO: no temporary left behind";
 }
 
 } // namespace

@@ -48,7 +48,7 @@ TEST(Statistics, histogramBinsAreTenMillisecondsFromTheBinOfTheLeastValue)
         const char* name;
         std::vector<double> values;
         int maximumBins;
-        int firstBinStart;
+        double firstBinStart;
         std::vector<int> counts;
         bool open;
     };
@@ -57,6 +57,7 @@ TEST(Statistics, histogramBinsAreTenMillisecondsFromTheBinOfTheLeastValue)
         {"starts at the least value's bin", {123.4, 131, 129.9}, 300, 120, {2, 1}, false},
         {"one value", {412.7}, 300, 410, {1}, false},
         {"a reaction left standing goes into the open last bin", {5, 7, 15, 3'600'000}, 3, 0, {2, 1, 1}, true},
+        {"as many bins as allowed, none open", {5, 25}, 3, 0, {1, 0, 1}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,10 +1,12 @@
 #include "results/KeyboardChart.h"
 #include "results/ReactionHistogram.h"
+#include "results/HistoryExportRun.h"
 #include "results/ResultsFeature.h"
 #include "results/StatsWindow.h"
 
 #include "fakes/TemporaryDirectory.h"
 
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QFileInfo>
 #include <QFile>
@@ -273,7 +275,11 @@ TEST_F(ResultsWindow, theExportRunsBesideTheWindowAndLeavesAFifoAsItIsWithAPlain
     StatsWindow& window = openWindow();
     QTRY_VERIFY(window.exportButton()->isEnabled());
     QStringList finished;
-    QObject::connect(&feature(), &ResultsFeature::exportFinished, [&](const QString& problem) { finished << problem; });
+    int progressShown = -1;
+    QObject::connect(&feature(), &ResultsFeature::exportFinished, [&](const QString& problem) {
+        finished << problem;
+        progressShown = feature().exportRun()->progressDialog()->value();
+    });
 
     const std::string fifo = directory.path() + "/pipe.csv";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -290,6 +296,7 @@ TEST_F(ResultsWindow, theExportRunsBesideTheWindowAndLeavesAFifoAsItIsWithAPlain
     EXPECT_FALSE(window.exportButton()->isEnabled()) << "one export at a time";
     QTRY_COMPARE(finished.size(), 2);
     EXPECT_EQ(finished[1], "");
+    EXPECT_EQ(progressShown, 100);
     QTRY_VERIFY(window.exportButton()->isEnabled());
     std::ifstream in(good, std::ios::binary);
     const std::string csv{std::istreambuf_iterator<char>(in), {}};
