@@ -51,6 +51,7 @@ App::App(Devices devices, const Clock& clock, RandomSource& random, Shell& shell
 {
     game_.recordInto(&results_->history());
     results_->tellLocation(historyLocation_.notice(), historyLocation_.shown());
+    results_->setKeepClear([this] { return window_.reelAndMarker(); });
     presenter_ = createScreenPresenter(*window_.reelWindow(), eventTimes_, clock);
     modalWatcher_ = std::make_unique<ModalWatcher>([this] {
         if (reelDriver_)

@@ -6,6 +6,56 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <optional>
+
+namespace {
+
+enum class Side { Right, Below, Left, Above };
+
+// The window in the free `room` on `side` of `obstacle`, against it and level with its top or
+// left edge as far as the room allows; nothing where the room is smaller than `least`.
+std::optional<QRect> inRoom(Side side, const QRect& obstacle, const QRect& available, QSize preferred, QSize least)
+{
+    QRect room = available;
+    switch (side) {
+    case Side::Right: room.setLeft(obstacle.right() + 1); break;
+    case Side::Below: room.setTop(obstacle.bottom() + 1); break;
+    case Side::Left: room.setRight(obstacle.left() - 1); break;
+    case Side::Above: room.setBottom(obstacle.top() - 1); break;
+    }
+    if (room.width() < least.width() || room.height() < least.height())
+        return std::nullopt;
+    const QSize size = preferred.boundedTo(room.size()).expandedTo(least);
+    const auto clamped = [](int wanted, int first, int last) { return std::clamp(wanted, first, std::max(first, last)); };
+    const int lastLeft = room.right() - size.width() + 1;
+    const int lastTop = room.bottom() - size.height() + 1;
+    int left = clamped(obstacle.left(), room.left(), lastLeft);
+    int top = clamped(obstacle.top(), room.top(), lastTop);
+    if (side == Side::Right)
+        left = room.left();
+    else if (side == Side::Left)
+        left = lastLeft;
+    else if (side == Side::Below)
+        top = room.top();
+    else
+        top = lastTop;
+    return QRect(QPoint(left, top), size);
+}
+
+} // namespace
+
+QRect besidePlacement(QSize preferred, QSize least, const QRect& beside, const QRect& keepClear,
+                      const QRect& available)
+{
+    for (Side side : {Side::Right, Side::Below, Side::Left})
+        if (const auto placed = inRoom(side, beside, available, preferred, least))
+            return *placed;
+    if (keepClear.isValid())
+        for (Side side : {Side::Right, Side::Below, Side::Left, Side::Above})
+            if (const auto placed = inRoom(side, keepClear, available, preferred, least))
+                return *placed;
+    return QRect(available.topLeft(), preferred.boundedTo(available.size()).expandedTo(least));
+}
 
 QRect centredPlacement(QSize size, QMargins frame, const QRect& available)
 {

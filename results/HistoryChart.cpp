@@ -1,13 +1,23 @@
 #include "results/HistoryChart.h"
 
+#include "results/ChartPainter.h"
+#include "results/HistoryLayout.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
-#include <algorithm>
+namespace {
+
+const QColor kScore(0x3a, 0x6e, 0xa5);
+const QColor kScoreLine(0x9f, 0xb8, 0xd8);
+const QColor kMean(0xe0, 0x80, 0x10);
+const QColor kBest(0xc0, 0x20, 0x20);
+
+} // namespace
 
 HistoryChart::HistoryChart(QWidget* parent) : QWidget(parent)
 {
-    setMinimumSize(400, 240);
+    setMinimumSize(280, 210);
 }
 
 void HistoryChart::setScores(std::vector<double> scores, std::vector<double> runningMean, std::size_t bestGame)
@@ -24,33 +34,32 @@ void HistoryChart::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), Qt::white);
     if (scores_.empty())
         return;
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QFontMetrics metrics(font());
-    const auto [low, high] = std::minmax_element(scores_.begin(), scores_.end());
-    const double top = *high <= *low ? *low + 1 : *high;
-    const double bottom = std::min(*low, 0.0);
-    const int axisWidth = std::max(metrics.horizontalAdvance(QString::number(top, 'f', 0)),
-                                   metrics.horizontalAdvance(QString::number(bottom, 'f', 0)))
-                          + 8;
-    const QRect plot = rect().adjusted(axisWidth, metrics.height(), -10, -metrics.height() - 4);
-    const std::size_t count = scores_.size();
+    const ChartLayout chart =
+        HistoryLayout::layout(scores_, bestGame_, ChartPainter::areaOf(*this), ChartPainter::metricsOf(font()));
     const auto pointAt = [&](std::size_t i, double value) {
-        const double x = count == 1 ? plot.center().x()
-                                    : plot.left() + static_cast<double>(plot.width()) * static_cast<double>(i)
-                                                        / static_cast<double>(count - 1);
-        const double y = plot.bottom() - static_cast<double>(plot.height()) * (value - bottom) / (top - bottom);
-        return QPointF(x, y);
+        return QPointF(chart.xAt(static_cast<double>(i + 1)), chart.yAt(value));
     };
+    ChartPainter::drawLines(painter, chart, [](int) { return QColor(0x70, 0x70, 0x70); });
+    ChartPainter::drawLabels(painter, chart, [](int kind) { return kind == HistoryLayout::Best ? kBest : Qt::black; });
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (const ChartItem& swatch : chart.swatches) {
+        const QRectF box = ChartPainter::rectOf(swatch.box);
+        painter.setBrush(Qt::NoBrush);
+        if (swatch.kind == HistoryLayout::Score) {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(kScore);
+            painter.drawEllipse(box.center(), 2.5, 2.5);
+        } else if (swatch.kind == HistoryLayout::Mean) {
+            painter.setPen(QPen(kMean, 2));
+            painter.drawLine(QPointF(box.left(), box.center().y()), QPointF(box.right(), box.center().y()));
+        } else {
+            painter.setPen(QPen(kBest, 2));
+            painter.drawEllipse(box.center(), box.width() / 2 - 1, box.height() / 2 - 1);
+        }
+    }
 
-    painter.setPen(QColor(0x80, 0x80, 0x80));
-    painter.drawLine(plot.bottomLeft(), plot.bottomRight());
-    painter.drawLine(plot.bottomLeft(), plot.topLeft());
-    painter.setPen(Qt::black);
-    painter.drawText(QRect(0, plot.top() - metrics.height() / 2, axisWidth - 4, metrics.height()),
-                     Qt::AlignRight | Qt::AlignVCenter, QString::number(top, 'f', 0));
-    painter.drawText(QRect(0, plot.bottom() - metrics.height() / 2, axisWidth - 4, metrics.height()),
-                     Qt::AlignRight | Qt::AlignVCenter, QString::number(bottom, 'f', 0));
-
+    painter.setClipRect(ChartPainter::rectOf(chart.plot).adjusted(-8, -8, 8, 8));
+    const std::size_t count = scores_.size();
     // With thousands of games the dots melt into a band; one path draws them in one go.
     QPainterPath scoreLine;
     for (std::size_t i = 0; i < count; ++i) {
@@ -59,10 +68,11 @@ void HistoryChart::paintEvent(QPaintEvent*)
         else
             scoreLine.lineTo(pointAt(i, scores_[i]));
     }
-    painter.setPen(QPen(QColor(0x9f, 0xb8, 0xd8), 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(kScoreLine, 1));
     painter.drawPath(scoreLine);
     if (count <= 400) {
-        painter.setBrush(QColor(0x3a, 0x6e, 0xa5));
+        painter.setBrush(kScore);
         painter.setPen(Qt::NoPen);
         for (std::size_t i = 0; i < count; ++i)
             painter.drawEllipse(pointAt(i, scores_[i]), 2.5, 2.5);
@@ -75,14 +85,10 @@ void HistoryChart::paintEvent(QPaintEvent*)
             meanLine.lineTo(pointAt(i, runningMean_[i]));
     }
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(QColor(0xe0, 0x80, 0x10), 2));
+    painter.setPen(QPen(kMean, 2));
     painter.drawPath(meanLine);
-
     if (bestGame_ < count) {
-        const QPointF best = pointAt(bestGame_, scores_[bestGame_]);
-        painter.setPen(QPen(QColor(0xc0, 0x20, 0x20), 2));
-        painter.drawEllipse(best, 6, 6);
-        painter.drawText(QRectF(best.x() - 60, best.y() + 6, 120, metrics.height()), Qt::AlignCenter,
-                         QStringLiteral("最高 %1").arg(scores_[bestGame_], 0, 'f', 0));
+        painter.setPen(QPen(kBest, 2));
+        painter.drawEllipse(pointAt(bestGame_, scores_[bestGame_]), 6, 6);
     }
 }

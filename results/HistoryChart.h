@@ -5,7 +5,8 @@
 #include <vector>
 
 // The score of every game in order as dots joined by a thin line, the best one ringed, and the
-// mean of the last ten games as a second, thicker line.
+// mean of the last ten games as a second, thicker line; axes in ms and game numbers, a legend
+// that names the best score.
 class HistoryChart : public QWidget {
     Q_OBJECT
 public:

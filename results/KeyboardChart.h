@@ -7,14 +7,17 @@
 
 #include <array>
 
-// The letter keys in their QWERTY rows, each coloured by the median reaction to its letter, from
-// green (the fastest letter) to red (the slowest), with the median and the count written on it.
-// A letter seen fewer than `leastReactions` times says too little and stays grey.
+// The letter keys in their QWERTY rows, each coloured by how its median reaction compares with the
+// player's usual, the median of all reactions: green for faster, red for slower, pale for as usual,
+// the full colour at `scaleMs` or more away; the median and the count are written on each key and
+// a legend under the keys gives the scale in ms. A letter seen fewer than `leastReactions` times
+// says too little and stays grey.
 class KeyboardChart : public QWidget {
     Q_OBJECT
 public:
     explicit KeyboardChart(QWidget* parent = nullptr);
-    void setLetters(const std::array<Statistics::LetterSummary, 26>& letters, int leastReactions);
+    void setLetters(const std::array<Statistics::LetterSummary, 26>& letters, int leastReactions, double usualMs,
+                    double scaleMs);
 
     QColor keyColour(char letter) const;
 
@@ -24,6 +27,6 @@ protected:
 private:
     std::array<Statistics::LetterSummary, 26> letters_{};
     int leastReactions_ = 3;
-    double fastestMs_ = 0;
-    double slowestMs_ = 0;
+    double usualMs_ = 0;
+    double scaleMs_ = 0;
 };

@@ -4,10 +4,9 @@
 
 #include <QWidget>
 
-#include <optional>
-
-// The last game: one bar per stop with its reaction in ms above it and its letter under it;
-// a stop with wrong keys carries a red mark with their number.
+// The last game: one bar per stop over a y axis in ms, and under the bars each stop's letter, its
+// reaction in ms and its wrong keys in rows that read like a table. The tenth bar is pale, as its
+// time is not in the score.
 class LatestGameChart : public QWidget {
     Q_OBJECT
 public:

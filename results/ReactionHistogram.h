@@ -4,7 +4,8 @@
 
 #include <QWidget>
 
-// Every reaction in 10 ms bins, with the median and the 10th and 90th percentiles marked.
+// Every reaction in 10 ms bins over axes of ms and counts, with the median and the 10th and 90th
+// percentiles as lines, named with their values in a legend above.
 class ReactionHistogram : public QWidget {
     Q_OBJECT
 public:

@@ -116,6 +116,7 @@ void ResultsFeature::showWindow()
     window_->setAttribute(Qt::WA_DeleteOnClose);
     setTransientParent(*window_, owner_.window());
     connect(window_, &StatsWindow::exportRequested, this, &ResultsFeature::exportCsv);
+    window_->placeBeside(*owner_.window(), keepClear_ ? keepClear_() : QRect());
     window_->show();
 }
 

@@ -8,9 +8,11 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,7 +22,7 @@ class HistoryExportRun;
 class StatsWindow;
 
 // The results window's part of the program: hands the game the recorder of `store`, and opens
-// the one results window over the owner (the main window), which then follows every game that
+// the one results window beside the owner (the main window), which then follows every game that
 // ends. The history is read and checkpointed on a worker of its own, never on the window's
 // thread.
 class ResultsFeature : public QObject {
@@ -39,8 +41,10 @@ public:
     // about games that stay unsaved, else nullopt.
     std::optional<QString> finish();
 
-    // The menu command: opens the window, or brings the open one forward.
+    // The menu command: opens the window, or brings the open one forward. It opens beside the
+    // main window and never over the rectangle `keepClear` gives (in screen coordinates).
     void showWindow();
+    void setKeepClear(std::function<QRect()> keepClear) { keepClear_ = std::move(keepClear); }
     // Writes every game as CSV to `path`; a message for the player when that failed.
     std::optional<QString> exportCsvTo(const QString& path) const;
     // The export the window's button starts, after the save dialog: on a worker, with progress.
@@ -72,6 +76,7 @@ private:
     QWidget& owner_;
     ProblemReporter reporter_;
     HistoryRecorder recorder_;
+    std::function<QRect()> keepClear_;
     QPointer<StatsWindow> window_;
     std::unique_ptr<HistoryExportRun> exportRun_;
     QString shownHistory_;

@@ -101,17 +101,24 @@ std::array<LetterSummary, 26> letterMedians(const std::vector<LetterReaction>& r
 }
 
 std::vector<LetterSummary> slowestLetters(const std::array<LetterSummary, 26>& letters, int howMany,
-                                          int minimumCount)
+                                          int minimumCount, double usualMs)
 {
     std::vector<LetterSummary> seen;
     for (const LetterSummary& letter : letters)
-        if (letter.count >= minimumCount && letter.count > 0)
+        if (letter.count >= minimumCount && letter.count > 0 && letter.medianMs > usualMs)
             seen.push_back(letter);
     std::stable_sort(seen.begin(), seen.end(),
                      [](const LetterSummary& a, const LetterSummary& b) { return a.medianMs > b.medianMs; });
     if (seen.size() > static_cast<std::size_t>(std::max(howMany, 0)))
         seen.resize(static_cast<std::size_t>(howMany));
     return seen;
+}
+
+double tone(double ms, double usualMs, double scaleMs)
+{
+    if (!(scaleMs > 0))
+        return 0;
+    return std::clamp((ms - usualMs) / scaleMs, -1.0, 1.0);
 }
 
 } // namespace Statistics

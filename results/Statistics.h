@@ -44,8 +44,12 @@ struct LetterSummary {
 std::array<LetterSummary, 26> letterMedians(const std::vector<LetterReaction>& reactions);
 
 // The `howMany` letters with the greatest median among those seen at least `minimumCount`
-// times, slowest first; ties go to the alphabet.
+// times whose median is above `usualMs`, slowest first; ties go to the alphabet.
 std::vector<LetterSummary> slowestLetters(const std::array<LetterSummary, 26>& letters, int howMany,
-                                          int minimumCount);
+                                          int minimumCount, double usualMs);
+
+// How much slower than usual `ms` is, from -1 (`scaleMs` or more faster) through 0 (as usual)
+// to 1 (`scaleMs` or more slower).
+double tone(double ms, double usualMs, double scaleMs);
 
 } // namespace Statistics

@@ -110,6 +110,14 @@ MainWindow::MainWindow(QWidget* parent)
 
 MainWindow::~MainWindow() = default;
 
+QRect MainWindow::reelAndMarker() const
+{
+    QRect united;
+    for (const QWidget* part : std::initializer_list<const QWidget*>{picMain_, shape1_, shape2_})
+        united |= QRect(part->mapToGlobal(QPoint(0, 0)), part->size());
+    return united;
+}
+
 void MainWindow::buildClientArea()
 {
     client_ = new SurfaceWidget(kClientSize.width(), kClientSize.height(), kBackground, this);
@@ -127,8 +135,8 @@ void MainWindow::buildClientArea()
     const QRect markerInside(133, 132, 31, markerHeight - 41);
 
     // Back to front, so that later widgets cover earlier ones where they overlap.
-    new ShapeWidget(QRect(132, 92, 33, markerHeight), 3, QColor(0xFFFFC0), c);  // Shape1: the stop marker
-    new ShapeWidget(QRect(80, 96, 137, 33), 5, std::nullopt, c);                // Shape2: the reel frame
+    shape1_ = new ShapeWidget(QRect(132, 92, 33, markerHeight), 3, QColor(0xFFFFC0), c);  // Shape1: the stop marker
+    shape2_ = new ShapeWidget(QRect(80, 96, 137, 33), 5, std::nullopt, c);                // Shape2: the reel frame
     QLabel* label1 = makeLabel(c, {QRect(132, 130, 36, 11), markerText, std::nullopt, Qt::AlignHCenter | Qt::AlignTop,
                                    markerFont, false, QColor(0x0000FF)});
     growToText(*label1, markerInside);

@@ -36,6 +36,9 @@ public:
     QLabel* label(MainLabel which) const;
     QPushButton* startButton() const { return cmdStart_; }
     SurfaceWidget* reelWindow() const { return picMain_; }
+    // The reel window with its frame and its stop marker, in screen coordinates: what another
+    // window must never cover.
+    QRect reelAndMarker() const;
     SurfaceWidget* ledBar() const { return picLEDMain_; }
     const Surface& windowSurface() const;
     QAction* quitAction() const { return mnuEnd_; }
@@ -65,6 +68,8 @@ private:
 
     SurfaceWidget* client_ = nullptr;
     SurfaceWidget* picMain_ = nullptr;
+    QWidget* shape1_ = nullptr;
+    QWidget* shape2_ = nullptr;
     SurfaceWidget* picLEDMain_ = nullptr;
     QLabel* lblKaisu_ = nullptr;
     QLabel* lblType_ = nullptr;

@@ -28,4 +28,39 @@ TEST(WindowPlacement, aWindowStandsCentredWhereItFitsAndKeepsItsCaptionAndMenuOn
         EXPECT_EQ(centredPlacement(c.client, c.frame, c.available), c.placed) << c.what;
 }
 
+TEST(WindowPlacement, aWindowOpensBesideAnotherRightBelowOrLeftAndWhereNoneHasRoomKeepsItsReelInView)
+{
+    struct Case {
+        const char* what;
+        QRect available;
+        QRect beside;
+        QRect placed;
+    };
+    const QSize preferred(562, 666);
+    const QSize least(342, 560);
+    // The main window framed, and the reel with its marker at (77, 92)-(219, 142) of its client.
+    const auto reelOf = [](const QRect& main) { return QRect(main.topLeft() + QPoint(78, 114), QSize(143, 51)); };
+    const Case cases[] = {
+        {"1920 x 1080: right, whole", {0, 0, 1920, 1080}, {790, 402, 340, 276}, {1130, 402, 562, 666}},
+        {"1366 x 768: right, narrower", {0, 0, 1366, 768}, {513, 246, 340, 276}, {853, 102, 513, 666}},
+        {"1024 x 768: right, at its least width", {0, 0, 1024, 768}, {342, 246, 340, 276}, {682, 102, 342, 666}},
+        {"a panel above", {0, 30, 1366, 738}, {513, 261, 340, 276}, {853, 102, 513, 666}},
+        {"moved to the right edge: below", {0, 0, 1024, 1000}, {684, 0, 340, 276}, {462, 276, 562, 666}},
+        {"right edge, no room below: left", {0, 0, 1024, 768}, {684, 246, 340, 276}, {122, 102, 562, 666}},
+        {"a second screen to the left", {-1366, 0, 1366, 768}, {-853, 246, 340, 276}, {-513, 102, 513, 666}},
+        {"800 x 600: over the main window, right of its reel", {0, 0, 800, 600}, {230, 162, 340, 276},
+         {451, 0, 349, 600}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QRect placed = besidePlacement(preferred, least, c.beside, reelOf(c.beside), c.available);
+        EXPECT_EQ(placed, c.placed);
+        EXPECT_TRUE(c.available.contains(placed));
+        EXPECT_FALSE(placed.intersects(reelOf(c.beside)));
+    }
+    EXPECT_EQ(besidePlacement(preferred, least, {150, 100, 340, 276}, {228, 214, 143, 51}, {0, 0, 640, 480}),
+              QRect(0, 0, 562, 560))
+        << "no room anywhere: at the top left, at a size its contents fit";
+}
+
 } // namespace

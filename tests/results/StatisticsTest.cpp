@@ -85,9 +85,26 @@ TEST(Statistics, letterMediansAndTheSlowestLettersSeenOftenEnough)
     EXPECT_DOUBLE_EQ(letters['K' - 'A'].medianMs, 700);
     EXPECT_EQ(letters['C' - 'A'].count, 0);
 
-    const auto slowest = slowestLetters(letters, 3, 3);
-    ASSERT_EQ(slowest.size(), 3u);
-    EXPECT_EQ(std::string({slowest[0].letter, slowest[1].letter, slowest[2].letter}), "KZB");
+    const auto names = [&](double usualMs) {
+        std::string result;
+        for (const LetterSummary& letter : slowestLetters(letters, 3, 3, usualMs))
+            result += letter.letter;
+        return result;
+    };
+    EXPECT_EQ(names(0), "KZB") << "at most three";
+    EXPECT_EQ(names(600), "K") << "only those slower than usual: Z's 600 is the usual";
+    EXPECT_EQ(names(700), "");
+}
+
+TEST(Statistics, toneIsMinusOneForFasterThanUsualByTheScaleZeroForUsualAndOneForSlower)
+{
+    EXPECT_DOUBLE_EQ(tone(300, 400, 100), -1);
+    EXPECT_DOUBLE_EQ(tone(250, 400, 100), -1);
+    EXPECT_DOUBLE_EQ(tone(350, 400, 100), -0.5);
+    EXPECT_DOUBLE_EQ(tone(400, 400, 100), 0);
+    EXPECT_DOUBLE_EQ(tone(460, 400, 100), 0.6);
+    EXPECT_DOUBLE_EQ(tone(900, 400, 100), 1);
+    EXPECT_DOUBLE_EQ(tone(900, 400, 0), 0);
 }
 
 TEST(Statistics, tenThousandGamesOfEveryMillisecondFromZeroTo999)

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <SQLiteCpp/Database.h>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QtTest>
 #include <gtest/gtest.h>
 
@@ -73,43 +74,93 @@ TEST_F(ResultsWindow, theOpenWindowFollowsEveryGameThatEnds)
     feature().history().recordFinishedGame(gameWith(4970, 2, {400'000, 350'000, 500'000, 420'000, 380'000, 610'000, 450'000,
                                                     390'000, 470'000, 530'000}));
     StatsWindow& window = openWindow();
-    QTRY_COMPARE(window.latestFigure("合計"), QString("4970"));
-    EXPECT_EQ(window.latestFigure("ミス"), "2");
+    QTRY_COMPARE(window.latestFigure("合計"), QString("4970 ms"));
+    EXPECT_EQ(window.latestFigure("ミス"), "2 回");
     EXPECT_EQ(window.latestFigure("中央値"), "435.0 ms");
     EXPECT_EQ(window.latestFigure("ばらつき"), "75.4 ms");
     EXPECT_EQ(window.sentenceShown(0), "");
+    EXPECT_TRUE(window.comparisonSentence().startsWith("最初のゲーム"));
 
     feature().history().recordFinishedGame(plainGame(3100));
-    QTRY_COMPARE(window.latestFigure("合計"), QString("3100"));
-    EXPECT_EQ(window.latestFigure("ミス"), "1");
+    QTRY_COMPARE(window.latestFigure("合計"), QString("3100 ms"));
+    EXPECT_EQ(window.latestFigure("ミス"), "1 回");
+    EXPECT_EQ(window.comparisonSentence(), "★ 自己ベスト更新！ これまでのベスト比 −1870 ms、前回比 −1870 ms（マイナスは速い）。");
+    feature().history().recordFinishedGame(plainGame(3350));
+    QTRY_COMPARE(window.comparisonSentence(), QString("前回比 +250 ms、自己ベスト比 +250 ms（マイナスは速い）。"));
 
     feature().showWindow();
     EXPECT_EQ(feature().window(), &window) << "one results window at a time";
     window.closeButton()->click();
     QTRY_VERIFY(feature().window() == nullptr);
-    EXPECT_EQ(feature().store().loadSummary().scores.size(), 2u);
+    EXPECT_EQ(feature().store().loadSummary().scores.size(), 3u);
 }
 
-TEST_F(ResultsWindow, keyColoursGoFromGreenForTheFastestToRedForTheSlowestAndGreyForRareLetters)
+TEST_F(ResultsWindow, keysAreGreenWhenFasterThanTheUsualRedWhenSlowerPaleAsUsualAndGreyWhenRare)
 {
     std::array<Statistics::LetterSummary, 26> letters{};
     for (int i = 0; i < 26; ++i)
         letters[static_cast<std::size_t>(i)] = {static_cast<char>('A' + i), 0, 0};
-    letters['K' - 'A'] = {'K', 3, 700};
     letters['A' - 'A'] = {'A', 5, 300};
-    letters['B' - 'A'] = {'B', 4, 500};
-    letters['E' - 'A'] = {'E', 9, 500};
+    letters['B' - 'A'] = {'B', 4, 380};
+    letters['E' - 'A'] = {'E', 9, 400};
+    letters['K' - 'A'] = {'K', 3, 700};
     letters['Q' - 'A'] = {'Q', 2, 900};  // too few to say
     KeyboardChart chart;
-    chart.setLetters(letters, 3);
+    chart.setLetters(letters, 3, 400, 100);
     const auto hue = [&](char letter) { return chart.keyColour(letter).hsvHueF(); };
-    EXPECT_NEAR(hue('A'), 1.0 / 3, 1e-3) << "the fastest is green";
-    EXPECT_NEAR(hue('K'), 0, 1e-3) << "the slowest is red";
-    EXPECT_GT(hue('A'), hue('B'));
-    EXPECT_GT(hue('B'), hue('K'));
-    EXPECT_EQ(chart.keyColour('B'), chart.keyColour('E'));
+    const auto saturation = [&](char letter) { return chart.keyColour(letter).hsvSaturationF(); };
+    EXPECT_NEAR(hue('A'), 0.38, 0.06) << "faster than usual is green";
+    EXPECT_NEAR(hue('K'), 0.02, 0.03) << "slower than usual is red";
+    EXPECT_GT(saturation('A'), saturation('B')) << "the farther from the usual, the fuller";
+    EXPECT_LT(saturation('E'), 0.1) << "as usual is pale";
     EXPECT_EQ(chart.keyColour('Q'), QColor(0xc8, 0xc8, 0xc8));
     EXPECT_EQ(chart.keyColour('Z'), QColor(0xc8, 0xc8, 0xc8));
+}
+
+TEST_F(ResultsWindow, theWindowHasItsSizeBeforeTheFiguresArriveAndTheyFitInIt)
+{
+    for (int game = 0; game < 40; ++game)
+        feature().history().recordFinishedGame(gameWith(100'000 + game, 999, {3'599'999'000, 350'000, 5'000'000, 420'000, 380'000,
+                                                                    610'000, 450'000, 390'000, 470'000, 530'000}));
+    StatsWindow& window = openWindow();
+    const QSize opened = window.size();
+    EXPECT_TRUE(window.minimumSize().width() <= opened.width() && window.minimumSize().height() <= opened.height());
+    QTRY_VERIFY(window.sentenceShown(0).isEmpty());
+    for (int tab = 0; tab < StatsWindow::kTabs; ++tab) {
+        window.tabs()->setCurrentIndex(tab);
+        QTRY_COMPARE(window.size(), opened);
+        const QSize needed = window.minimumSizeHint();
+        EXPECT_TRUE(needed.width() <= window.minimumSize().width() && needed.height() <= window.minimumSize().height())
+            << "tab " << tab << " needs " << needed.width() << " x " << needed.height();
+    }
+}
+
+TEST_F(ResultsWindow, everyChartIsNamedAndSaysInASentenceWhatItShows)
+{
+    feature().history().recordFinishedGame(gameWith(4970, 2, {400'000, 350'000, 500'000, 420'000, 380'000, 610'000, 450'000,
+                                                    390'000, 470'000, 530'000}));
+    StatsWindow& window = openWindow();
+    QTRY_VERIFY(window.sentenceShown(0).isEmpty());
+    EXPECT_EQ(window.accessibleName(), "成績");
+    EXPECT_EQ(window.chart(0)->accessibleDescription(), "合計 4970 ms、ミス 2 回。いちばん遅かったのは 6 回目の F で 610 ms。");
+    EXPECT_EQ(window.chart(1)->accessibleDescription(),
+              "ゲーム 1 回のスコア。最高は 1 ゲーム目の 4970 ms、直近 10 ゲームの平均は 4970 ms。");
+    EXPECT_TRUE(window.chart(2)->accessibleDescription().startsWith("遅い文字はまだ言えません。あと 7 ゲームほどで"));
+    EXPECT_EQ(window.chart(3)->accessibleDescription(),
+              "反応 10 回の分布。中央値 435 ms、速い方から 10% は 377 ms、90% は 538 ms。");
+    for (int tab = 0; tab < StatsWindow::kTabs; ++tab) {
+        EXPECT_FALSE(window.chart(tab)->accessibleName().isEmpty());
+        EXPECT_EQ(window.tabs()->widget(tab)->accessibleName(), window.tabs()->tabText(tab));
+    }
+
+    window.tableButton()->click();
+    QTRY_VERIFY(window.stopsTable()->isVisible());
+    ASSERT_EQ(window.stopsTable()->rowCount(), 10);
+    EXPECT_EQ(window.stopsTable()->item(5, 1)->text(), "F");
+    EXPECT_EQ(window.stopsTable()->item(5, 2)->text(), "610.0");
+    EXPECT_EQ(window.stopsTable()->item(9, 0)->text(), "10（スコア外）");
+    window.tableButton()->click();
+    QTRY_VERIFY(window.chart(0)->isVisible());
 }
 
 TEST_F(ResultsWindow, theDistributionCountsEveryReactionOfEveryGameInTenMillisecondBins)
@@ -132,7 +183,7 @@ TEST_F(ResultsWindow, aHistoryThatCannotBeUsedKeepsThisRunsGamesAndSaysSoOnce)
     feature().history().recordFinishedGame(plainGame(2000));
     feature().history().recordFinishedGame(plainGame(2500));
     StatsWindow& window = openWindow();
-    QTRY_COMPARE(window.latestFigure("合計"), QString("2500"));
+    QTRY_COMPARE(window.latestFigure("合計"), QString("2500 ms"));
     EXPECT_EQ(messages.size(), 1) << "one message per fault and run";
     EXPECT_EQ(window.historySource(), "") << "beside the record, the history needs no naming";
 }
@@ -199,7 +250,7 @@ TEST_F(ResultsWindow, aHistoryThatCannotBeReadSaysWhyAndNeverThatThereAreNoGames
         QTRY_COMPARE(messages.size(), 1);
 
         feature().history().recordFinishedGame(plainGame(2500));
-        QTRY_COMPARE(window.latestFigure("合計"), QString("2500"));
+        QTRY_COMPARE(window.latestFigure("合計"), QString("2500 ms"));
         EXPECT_TRUE(window.notice().startsWith("成績の履歴を読めませんでした")) << window.notice().toStdString();
         EXPECT_NE(window.notice().indexOf("この実行で終えたゲームだけ"), -1);
     }
@@ -220,7 +271,7 @@ TEST_F(ResultsWindow, gamesLeftOutOfTheFiguresAreCountedByReasonOverTheTabs)
                    "DELETE FROM stops WHERE game_id = 4 AND stop = 10;");
     }
     StatsWindow& window = openWindow();
-    QTRY_COMPARE(window.latestFigure("合計"), QString("4000"));
+    QTRY_COMPARE(window.latestFigure("合計"), QString("4000 ms"));
     EXPECT_EQ(window.notice(), "履歴のうち 3 ゲームは読めない値を含むため、成績から除きました（ストップが 10 個でない: 1、"
                                "反応時間が 0〜1 時間の外: 2）。CSV には記録されたまま書き出します。");
     EXPECT_TRUE(window.exportButton()->isEnabled());
