@@ -4,10 +4,7 @@
 
 void PaintHold::hold()
 {
-    if (held_ || !widget_)
-        return;
     held_ = true;
-    widget_->installEventFilter(this);
 }
 
 void PaintHold::release()
@@ -17,7 +14,6 @@ void PaintHold::release()
     held_ = false;
     if (!widget_)
         return;
-    widget_->removeEventFilter(this);
     // The backing store missed the paints held back; an expose would otherwise flush what it
     // held before.
     widget_->update();

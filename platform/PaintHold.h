@@ -8,7 +8,7 @@
 // was drawn (its surface), and is painted once the hold is released.
 class PaintHold final : public QObject {
 public:
-    explicit PaintHold(QWidget& widget) : widget_(&widget) {}
+    explicit PaintHold(QWidget& widget) : widget_(&widget) { widget.installEventFilter(this); }
     ~PaintHold() override { release(); }
 
     void hold();

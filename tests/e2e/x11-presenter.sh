@@ -19,7 +19,7 @@ run_presenter_tests() {
 }
 
 e2e_start_x
-run_presenter_tests "$1" 'X11Presenter*' 4 "a server on the game's clock"
+run_presenter_tests "$1" 'X11Presenter*' 5 "a server on the game's clock"
 e2e_cleanup
 passed=1
 

@@ -57,6 +57,17 @@ public:
     }
     ~ServerWatch() { xcb_disconnect(connection_); }
 
+    // Takes a selection, as a compositing manager takes _NET_WM_CM_Sn.
+    void ownSelection(const char* name)
+    {
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+            connection_, xcb_intern_atom(connection_, 0, std::strlen(name), name), nullptr);
+        if (atom)
+            xcb_set_selection_owner(connection_, window_, atom->atom, XCB_CURRENT_TIME);
+        std::free(atom);
+        xcb_aux_sync();
+    }
+
     void poll()
     {
         while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
@@ -195,6 +206,27 @@ TEST_F(X11Presenter, theStopIsTheCompletionOfThePresentedPictureAtTheFirstBlankA
     }
     EXPECT_EQ(presenter->tally().completions, 5);
     EXPECT_EQ(presenter->tally().serverStampFallbacks + presenter->tally().flushFallbacks, 0);
+    EXPECT_EQ(presenter->tally().composited, 0);
+
+    // Once shown, the widget's own paints reach the window again.
+    drawPicture(reel.surface(), 9);
+    reel.update();
+    QTRY_COMPARE(watch->pixels(reelArea()), surfacePixels(reel.surface()));
+}
+
+// Under a compositing manager the completion is when the picture reached the window's pixmap:
+// it is still the stop's time, and such stops are counted.
+TEST_F(X11Presenter, aStopUnderACompositingManagerIsCountedAsSuch)
+{
+    ASSERT_TRUE(presenter->usesPresent());
+    watch->ownSelection("_NET_WM_CM_S0");
+    std::optional<X11ScreenPresenter::Outcome> outcome;
+    presenter->setObserver([&](const X11ScreenPresenter::Outcome& o) { outcome = o; });
+    presenter->present({});
+    QTRY_VERIFY_WITH_TIMEOUT(outcome.has_value(), 3 * X11ScreenPresenter::kStampTimeoutMs);
+    EXPECT_TRUE(outcome->composited);
+    EXPECT_EQ(outcome->source, X11ScreenPresenter::Source::Completion);
+    EXPECT_EQ(presenter->tally().composited, 1);
 }
 
 // No completion comes (it is lost): after its timeout the picture is painted the plain way and
