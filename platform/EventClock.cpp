@@ -32,3 +32,14 @@ std::optional<std::int64_t> EventClock::pictureMoment(std::uint64_t stampMs, std
         return std::nullopt;
     return shownAt;
 }
+
+std::optional<std::int64_t> EventClock::serverMicrosecondMoment(std::uint64_t stampUs) const
+{
+    const std::int64_t nowUs = clock_.nowMicroseconds();
+    if (!stampsTrusted_ || stampUs == 0 || stampUs > static_cast<std::uint64_t>(nowUs))
+        return std::nullopt;
+    const auto stamp = static_cast<std::int64_t>(stampUs);
+    if (nowUs - stamp > kMaxAgeMs * 1000)
+        return std::nullopt;
+    return stamp;
+}

@@ -29,6 +29,9 @@ public:
     // that stamp cannot be placed on the game's clock. A stamp from before the drawing proves
     // the server's clock is not the game's: from then on every stamp is refused.
     std::optional<std::int64_t> pictureMoment(std::uint64_t stampMs, std::int64_t drawnAtUs);
+    // The moment of a server's microsecond stamp on CLOCK_MONOTONIC (the ust of a Present
+    // completion), or nothing while stamps are not trusted or where it cannot be a recent one.
+    std::optional<std::int64_t> serverMicrosecondMoment(std::uint64_t stampUs) const;
 
     bool stampsTrusted() const { return stampsTrusted_; }
     const Clock& clock() const { return clock_; }

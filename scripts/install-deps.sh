@@ -16,7 +16,7 @@ packages=(
   xvfb xauth xdotool xclip x11-apps x11-utils imagemagick
   libx11-dev libxtst-dev libxdamage-dev libxext-dev libxfixes-dev stress-ng
   dpkg-dev file fakeroot lintian desktop-file-utils appstream
-  clang libclang-rt-14-dev libxcb1-dev
+  clang libclang-rt-14-dev libxcb1-dev libxcb-present-dev
   libwayland-dev wayland-protocols qt6-wayland qt6-base-private-dev weston
 )
 
