@@ -95,6 +95,14 @@ void App::KeyClick(int keyCode, std::int64_t pressedAtUs)
 {
     game_.KeyClick(keyCode, pressedAtUs);
     reelDriver_->arm();
+    showGameState();
+}
+
+void App::showGameState()
+{
+    const GameState& state = game_.state();
+    window_.setCommandKeysEnabled(!state.bolKeyOK);
+    window_.announceStoppedLetter(state.bolKeyOK && state.bolStop ? state.strTarget : std::string());
 }
 
 bool App::mayClose()
@@ -124,6 +132,7 @@ void App::startGame()
 {
     game_.start();
     reelDriver_->arm();
+    showGameState();
 }
 
 void App::showVersion()
@@ -152,7 +161,9 @@ void App::reelChanged()
 
 std::int64_t App::presentReelNow()
 {
-    return reelDriver_->presentStop();
+    const std::int64_t shownAt = reelDriver_->presentStop();
+    showGameState();
+    return shownAt;
 }
 
 void App::showScoreMessage(const std::string& text)

@@ -76,6 +76,8 @@ private:
     GameView& gameView() { return decoratedView_ ? *decoratedView_ : *this; }
     void connectCommands();
     void startGame();
+    // What the main window offers and says depends on whether a game runs and waits for a key.
+    void showGameState();
     void showVersion();
     bool mayClose();
 
