@@ -53,7 +53,6 @@ e2e_screenshot() { /usr/bin/import -window root "$1"; }
 
 e2e_cleanup() {
   [ -n "${e2e_program_pid:-}" ] && kill "$e2e_program_pid" 2>/dev/null
-  [ -n "${e2e_wm_pid:-}" ] && kill "$e2e_wm_pid" 2>/dev/null
   # A wrapper around the server does not pass the signal on: end the server itself too.
   if [ -n "${e2e_xvfb_pid:-}" ] && [ -n "${E2E_XVFB_WRAPPER:-}" ]; then
     kill $(cat "/proc/$e2e_xvfb_pid/task/$e2e_xvfb_pid/children" 2>/dev/null) 2>/dev/null
@@ -91,17 +90,4 @@ e2e_play_new_record() {
   [ -n "$shots" ] && e2e_screenshot "$shots/best-score.png"
   e2e_focus "$best"
   xdotool key Return
-}
-
-# e2e_start_wm: openbox on the private server, so that new windows take the focus and have a
-# title bar as on a desktop. Waits until it manages the screen.
-e2e_start_wm() {
-  command -v openbox >/dev/null || e2e_fail "openbox is missing (scripts/install-deps.sh installs it)"
-  openbox --sm-disable >/dev/null 2>&1 &
-  e2e_wm_pid=$!
-  local deadline=$((SECONDS + 10))
-  until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
-    [ $SECONDS -lt $deadline ] || e2e_fail "openbox did not start"
-    sleep 0.1
-  done
 }
