@@ -44,7 +44,12 @@ App::App(Devices devices, const Clock& clock, RandomSource& random, Shell& shell
       historyStore_(historyLocation_.path(), localTimeStamp()),
       recordWindows_(std::make_unique<RecordWindows>(scoreFile_, clock, &window_)),
       results_(std::make_unique<ResultsFeature>(historyStore_, window_)),
-      view_(window_, *recordWindows_, [this] { return reelDriver_->presentStop(); }),
+      view_(window_, *recordWindows_,
+            [this] {
+                const std::int64_t shownAt = reelDriver_->presentStop();
+                showGameState();
+                return shownAt;
+            }),
       decoratedView_(decorateView ? decorateView(view_) : nullptr),
       game_(gameView(), sounds_, clock, random, scoreFile_,
             Game::Surfaces{window_.reelWindow()->surface(), window_.letterStrip(), window_.letterMask()})
@@ -107,6 +112,14 @@ void App::KeyClick(int keyCode, std::int64_t pressedAtUs)
 {
     game_.KeyClick(keyCode, pressedAtUs);
     reelDriver_->arm();
+    showGameState();
+}
+
+void App::showGameState()
+{
+    const GameState& state = game_.state();
+    window_.setCommandKeysEnabled(!state.bolKeyOK);
+    window_.announceStoppedLetter(state.bolKeyOK && state.bolStop ? state.strTarget : std::string());
 }
 
 bool App::mayClose()
@@ -142,6 +155,7 @@ void App::startGame()
 {
     game_.start();
     reelDriver_->arm();
+    showGameState();
 }
 
 void App::showVersion()

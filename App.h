@@ -83,6 +83,8 @@ private:
     GameView& gameView() { return decoratedView_ ? *decoratedView_ : view_; }
     void connectCommands();
     void startGame();
+    // What the main window offers and says depends on whether a game runs and waits for a key.
+    void showGameState();
     void showVersion();
     bool mayClose();
 

@@ -7,6 +7,7 @@
 #include "platform/Fonts.h"
 #include "platform/PlayerFolders.h"
 #include "platform/ProgramDirectory.h"
+#include "platform/QtTranslations.h"
 #include "platform/SdlAudioSystem.h"
 #include "platform/SdlMediaDevice.h"
 #include "platform/SteadyClock.h"
@@ -29,6 +30,7 @@ int Program::run(int argc, char** argv, const App::ViewDecorator& decorateView)
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
     GuardedApplication app(argc, argv);
+    const QtTranslations qtTranslations;
     // Before anything that can take long or open a box, so that an ending session always ends
     // the program cleanly.
     TerminationSignals terminationSignals;

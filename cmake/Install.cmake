@@ -59,11 +59,12 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quillon <zumikko@quillon.example.com>")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Japanese fonts for every text of the windows, and a General MIDI soundfont for the music. The
+# Japanese fonts for every text of the windows, Qt's own Japanese for its dialogs and buttons, and
+# a General MIDI soundfont for the music. The
 # Wayland presenter reaches the surface through Qt's private native interface, whose ABI holds
 # only for the Qt it was built against: Debian's libqt6core6 names that version.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "fonts-ipafont-gothic | fonts-noto-cjk | fonts-vlgothic | fonts-takao-gothic, fonts-ipafont-mincho | fonts-noto-cjk | fonts-takao-mincho, timgm6mb-soundfont | sf2-soundfont-gm, qt6-base-abi (= ${Qt6_VERSION})")
+    "fonts-ipafont-gothic | fonts-noto-cjk | fonts-vlgothic | fonts-takao-gothic, fonts-ipafont-mincho | fonts-noto-cjk | fonts-takao-mincho, timgm6mb-soundfont | sf2-soundfont-gm, qt6-translations-l10n, qt6-base-abi (= ${Qt6_VERSION})")
 # Qt's Wayland platform, so that the game runs natively on a Wayland desktop (XWayland otherwise).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

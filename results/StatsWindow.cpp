@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -157,9 +158,15 @@ StatsWindow::StatsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
         column->addWidget(histogram_, 1);
         column->addWidget(histogramNote_);
     }
+    const QString descriptions[kTabs] = {
+        QStringLiteral("終わったばかりのゲームの、止まるたびの反応時間と誤キー"),
+        QStringLiteral("これまでのゲームのスコアの移り変わり"),
+        QStringLiteral("文字ごとの反応時間の中央値と、遅い文字"),
+        QStringLiteral("これまでの全ての反応時間の分布")};
     for (int i = 0; i < kTabs; ++i) {
         pages_[i] = new QStackedWidget;
         pages_[i]->setAccessibleName(names[i]);
+        pages_[i]->setAccessibleDescription(descriptions[i]);
         sentences_[i] = noteLabel();
         sentences_[i]->setAlignment(Qt::AlignCenter);
         pages_[i]->addWidget(sentences_[i]);
@@ -171,6 +178,17 @@ StatsWindow::StatsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     closeButton_ = new QPushButton(QStringLiteral("閉じる"));
     connect(exportButton_, &QPushButton::clicked, this, &StatsWindow::exportRequested);
     connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
+    exportButton_->setShortcut(QKeySequence::Save);
+    exportButton_->setToolTip(exportButton_->text() + QStringLiteral(" (%1)").arg(
+                                  exportButton_->shortcut().toString(QKeySequence::NativeText)));
+    new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);
+    // The tab widget itself only hears Ctrl+Tab while the focus is inside it, not on the buttons.
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this, this, [this] {
+        tabs_->setCurrentIndex((tabs_->currentIndex() + 1) % kTabs);
+    });
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), this, this, [this] {
+        tabs_->setCurrentIndex((tabs_->currentIndex() + kTabs - 1) % kTabs);
+    });
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(exportButton_);
     buttons->addStretch(1);

@@ -13,7 +13,9 @@ packages=(
   libgtest-dev
   libsqlitecpp-dev libsqlite3-dev sqlite3
   xdg-utils
-  xvfb xauth xdotool xclip x11-apps x11-utils imagemagick
+  xvfb xauth xdotool xclip x11-apps x11-utils imagemagick openbox
+  qt6-translations-l10n locales
+  at-spi2-core python3-pyatspi dbus
   libx11-dev libxtst-dev libxdamage-dev libxext-dev libxfixes-dev stress-ng
   dpkg-dev file fakeroot lintian desktop-file-utils appstream
   clang libclang-rt-14-dev libxcb1-dev libxcb-present-dev

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Builds once with AddressSanitizer and UndefinedBehaviorSanitizer and runs the unit tests there.
+# Builds the three test programs once with AddressSanitizer and UndefinedBehaviorSanitizer (in
+# build-sanitizers/, or the directory given as $1; further arguments go to CMake) and runs them.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="$root/build-sanitizers"
+build="${1:-$root/build-sanitizers}"
+shift || true
 bash "$root/scripts/install-deps.sh"
-bash "$root/scripts/build.sh" "$build" -DCMAKE_BUILD_TYPE=Debug -DZUMIKKO_BUILD_BENCH=OFF \
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZUMIKKO_BUILD_BENCH=OFF -DZUMIKKO_BUILD_TOOLS=OFF \
   "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined" \
-  "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined"
+  "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined" "$@"
+cmake --build "$build" --target core_tests media_tests shell_tests
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
 cd "$build"

@@ -5,4 +5,4 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh"
 cd "$root/build"
-ctest --output-on-failure --timeout 300
+ctest --output-on-failure --timeout 300 -j2

@@ -8,6 +8,7 @@
 #include "platform/SurfaceImage.h"
 #include "platform/SurfaceWidget.h"
 #include "platform/WindowPlacement.h"
+#include "ui/CommandKeys.h"
 #include "ui/ShapeWidget.h"
 #include "ProgramInfo.h"
 
@@ -39,6 +40,14 @@ Surface loadArtwork(const QString& name, int width, int height)
 }
 
 QString toQString(const std::string& text) { return QString::fromStdString(text); }
+
+const QString kReelName = QStringLiteral("リール");
+
+// A counter is read out with its heading: "MISS 3", "SCORE 4970".
+void nameCounter(QLabel& counter, const QString& heading)
+{
+    counter.setAccessibleName(heading + QLatin1Char(' ') + counter.text());
+}
 
 struct LabelLook {
     QRect geometry;
@@ -150,12 +159,18 @@ void MainWindow::buildClientArea()
     growToText(*lblMiss_, QRect(0, 177, 148, 23), QStringLiteral("0123456789"), 1);
     // The headings of the counters show between the LED bar, which covers their first row, and
     // the counters' second row.
-    growToText(*makeLabel(c, {QRect(152, 168, 148, 9), QStringLiteral("SCORE"), QColor(0xFFFFFF), Qt::AlignCenter,
-                              gothicFont(8.25)}),
-               QRect(152, 169, 148, 8), {}, 1);  // Label3
-    growToText(*makeLabel(c, {QRect(0, 168, 148, 9), QStringLiteral("MISS"), QColor(0xFFFFFF), Qt::AlignCenter,
-                              gothicFont(8.25)}),
-               QRect(0, 169, 148, 8), {}, 1);  // Label4
+    QLabel* label3 = makeLabel(c, {QRect(152, 168, 148, 9), QStringLiteral("SCORE"), QColor(0xFFFFFF),
+                                   Qt::AlignCenter, gothicFont(8.25)});
+    growToText(*label3, QRect(152, 169, 148, 8), {}, 1);
+    QLabel* label4 = makeLabel(c, {QRect(0, 168, 148, 9), QStringLiteral("MISS"), QColor(0xFFFFFF), Qt::AlignCenter,
+                                   gothicFont(8.25)});
+    growToText(*label4, QRect(0, 169, 148, 8), {}, 1);
+    label3->setBuddy(lblScore_);
+    label4->setBuddy(lblMiss_);
+    nameCounter(*lblScore_, label3->text());
+    nameCounter(*lblMiss_, label4->text());
+    lblScore_->setAccessibleDescription(QStringLiteral("ミリ秒の合計。少ないほど良い"));
+    lblMiss_->setAccessibleDescription(QStringLiteral("違うキーを押した回数。一回ごとに 500 ミリ秒"));
     new ShapeWidget(QRect(232, 94, 57, 39), 2, std::nullopt, c);  // Shape3: frames the typed letter
     lblType_ = makeLabel(c, {QRect(232, 106, 57, 25), QString(), QColor(0xFFC0FF), Qt::AlignCenter,
                              gothicFont(20.25, true)});
@@ -195,6 +210,8 @@ void MainWindow::buildClientArea()
     picMain_->move(80, 96);
     picMain_->setFocusPolicy(Qt::StrongFocus);
     picMain_->setAttribute(Qt::WA_InputMethodEnabled, false);
+    picMain_->setAccessibleName(kReelName);
+    picMain_->setAccessibleDescription(QStringLiteral("止まった文字と同じキーを押してください"));
     setTabOrder(picMain_, cmdStart_);
     picMain_->setFocus();
 
@@ -214,6 +231,23 @@ void MainWindow::buildMenu()
     mnuVersion_ = bar->addAction(QStringLiteral("バージョン情報"));
     connect(mnuEnd_, &QAction::triggered, this, &QWidget::close);
     mnuStats_ = bar->addAction(QStringLiteral("成績"));
+    commandKeys_ = new CommandKeys(*bar,
+                                   {{mnuEnd_, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+                                    {mnuScore_, QKeySequence(Qt::CTRL | Qt::Key_R)},
+                                    {mnuVersion_, QKeySequence(Qt::Key_F1)},
+                                    {mnuStats_, QKeySequence(Qt::CTRL | Qt::Key_T)}},
+                                   *picMain_);
+}
+
+void MainWindow::setCommandKeysEnabled(bool enabled)
+{
+    commandKeys_->setEnabled(enabled);
+}
+
+void MainWindow::announceStoppedLetter(const std::string& letter)
+{
+    // Qt tells assistive technology of the new name (a name-changed event).
+    picMain_->setAccessibleName(letter.empty() ? kReelName : kReelName + QStringLiteral(": ") + toQString(letter));
 }
 
 void MainWindow::setCloseRequestHandler(std::function<bool()> mayClose)
@@ -277,5 +311,8 @@ std::string MainWindow::caption(MainLabel which) const
 
 void MainWindow::setCaption(MainLabel which, const std::string& text)
 {
-    label(which)->setText(toQString(text));
+    QLabel* shown = label(which);
+    shown->setText(toQString(text));
+    if (which == MainLabel::Miss || which == MainLabel::Score)
+        nameCounter(*shown, QString::fromLatin1(which == MainLabel::Miss ? "MISS" : "SCORE"));
 }

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+class CommandKeys;
 class QAction;
 class QLabel;
 class QPushButton;
@@ -29,6 +30,12 @@ public:
     void setCloseRequestHandler(std::function<bool()> mayClose);
     // The program is ending: the marquee and the title stand still.
     void stopAnimations();
+
+    // The commands' shortcuts and F10 act only while no game runs (see CommandKeys).
+    void setCommandKeysEnabled(bool enabled);
+    // For a screen reader: the letter the reel stopped on while that stop waits for its key,
+    // or empty.
+    void announceStoppedLetter(const std::string& letter);
 
     std::string caption(MainLabel which) const;
     void setCaption(MainLabel which, const std::string& text);
@@ -80,6 +87,7 @@ private:
     QAction* mnuScore_ = nullptr;
     QAction* mnuVersion_ = nullptr;
     QAction* mnuStats_ = nullptr;
+    CommandKeys* commandKeys_ = nullptr;
 
     LedMarquee led_;
     TitleBlink title_;

@@ -8,8 +8,9 @@
 
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
+#include <QTabBar>
 #include <SQLiteCpp/Database.h>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -343,6 +344,37 @@ TEST(ResultsExport, theSaveDialogStartsInTheDocumentsFolderOrWhereQtCanNameTheNe
         qunsetenv("XDG_CONFIG_HOME");
     else
         qputenv("XDG_CONFIG_HOME", savedConfig);
+}
+
+} // namespace
+
+namespace {
+
+// Reached from the keyboard alone: Ctrl+Tab moves along the tabs, Ctrl+S exports, Escape closes,
+// wherever the focus is in the window.
+TEST(StatsWindowKeys, ctrlTabMovesBetweenTabsCtrlSExportsAndEscapeCloses)
+{
+    StatsWindow window;
+    window.setFigures(ResultsFigures{});
+    window.exportButton()->setEnabled(true);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    int exports = 0;
+    QObject::connect(&window, &StatsWindow::exportRequested, [&] { ++exports; });
+    for (QWidget* focus : {static_cast<QWidget*>(window.closeButton()), static_cast<QWidget*>(window.tabs()->tabBar())}) {
+        focus->setFocus();
+        const int tab = window.tabs()->currentIndex();
+        QTest::keyClick(window.windowHandle(), Qt::Key_Tab, Qt::ControlModifier);
+        EXPECT_EQ(window.tabs()->currentIndex(), (tab + 1) % StatsWindow::kTabs) << focus->metaObject()->className();
+        const int before = exports;
+        QTest::keyClick(window.windowHandle(), Qt::Key_S, Qt::ControlModifier);
+        QTRY_COMPARE(exports, before + 1);
+        QTest::keyClick(window.windowHandle(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_EQ(window.tabs()->currentIndex(), tab);
+    }
+    QTest::keyClick(window.windowHandle(), Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
 }
 
 } // namespace

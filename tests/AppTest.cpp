@@ -64,13 +64,9 @@ private:
     std::function<void()> onPaint_;
 };
 
-struct MainWindowFixture : ::testing::Test {
-    MainWindowFixture()
+struct AppTest : ::testing::Test {
+    AppTest()
     {
-        // An earlier test that quit the program left Qt's quit flag set, which would end every
-        // modal box here at once; a run of the application's own loop clears it.
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-        QApplication::exec();
         std::ofstream(directory.path() + "/score.dat", std::ios::binary) << "\"abc\"\r\n\"5000\"\r\n";
         app = std::make_unique<App>(App::Devices{start, kaiten, bgm, goal}, clock, random, shell, directory.path(),
                                     directory.path() + "/score.dat");
@@ -95,6 +91,20 @@ struct MainWindowFixture : ::testing::Test {
         return nullptr;
     }
     bool reelIsBlank() const { return window->reelWindow()->surface() == Surface(137, 33, 0xFFFFFF); }
+    int misses() const { return caption(MainLabel::Miss).toInt(); }
+
+    // Runs `quit` on a pass of the application's own event loop and returns the loop's exit
+    // status, 99 where the program does not end. (Quitting outside that loop would leave Qt's
+    // quit flag set, and every later modal box would end at once.)
+    static int exitStatusOf(const std::function<void()>& quit)
+    {
+        QTimer::singleShot(0, qApp, quit);
+        QTimer endless;
+        endless.setSingleShot(true);
+        QObject::connect(&endless, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+        endless.start(10'000);
+        return QApplication::exec();
+    }
 
     std::vector<std::string> log;
     RecordingMediaDevice start{"start", log};
@@ -109,7 +119,7 @@ struct MainWindowFixture : ::testing::Test {
     MainWindow* window = nullptr;
 };
 
-TEST_F(MainWindowFixture, controlsStandWhereTheLayoutPutsThem)
+TEST_F(AppTest, controlsStandWhereTheLayoutPutsThem)
 {
     EXPECT_EQ(window->centralWidget()->size(), QSize(338, 228));
     EXPECT_EQ(window->windowTitle(), "Zumikko");
@@ -150,7 +160,7 @@ TEST_F(MainWindowFixture, controlsStandWhereTheLayoutPutsThem)
     EXPECT_EQ(menu[3]->text(), "成績");
 }
 
-TEST_F(MainWindowFixture, theReelWindowHasTheFocusAndTheStartButtonIsTheOnlyOtherTabStop)
+TEST_F(AppTest, theReelWindowHasTheFocusAndTheStartButtonIsTheOnlyOtherTabStop)
 {
     EXPECT_TRUE(window->reelWindow()->hasFocus());
     QTest::keyClick(window->windowHandle(), Qt::Key_Tab);
@@ -159,7 +169,7 @@ TEST_F(MainWindowFixture, theReelWindowHasTheFocusAndTheStartButtonIsTheOnlyOthe
     EXPECT_TRUE(window->reelWindow()->hasFocus());
 }
 
-TEST_F(MainWindowFixture, beforeTheFirstStartKeysDoNothingAndTheReelStaysBlank)
+TEST_F(AppTest, beforeTheFirstStartKeysDoNothingAndTheReelStaysBlank)
 {
     for (const int key : {Qt::Key_A, Qt::Key_K, Qt::Key_1, Qt::Key_Space})
         press(key);
@@ -172,7 +182,7 @@ TEST_F(MainWindowFixture, beforeTheFirstStartKeysDoNothingAndTheReelStaysBlank)
     EXPECT_EQ(caption(MainLabel::Type), "");
 }
 
-TEST_F(MainWindowFixture, enterPressesStartWhereverTheFocusIsAndIsNeverJudged)
+TEST_F(AppTest, enterPressesStartWhereverTheFocusIsAndIsNeverJudged)
 {
     for (QWidget* focus : {static_cast<QWidget*>(window->reelWindow()), static_cast<QWidget*>(window->startButton())}) {
         focus->setFocus();
@@ -188,7 +198,7 @@ TEST_F(MainWindowFixture, enterPressesStartWhereverTheFocusIsAndIsNeverJudged)
 
 // Which keys reach the judge, and with which code, is KeyRouter's; here the whole path of a real
 // window system: shortcuts first, then the window, then the focused control, into the game.
-TEST_F(MainWindowFixture, eachKeyReachesTheGameOnceWhicheverControlHasTheFocus)
+TEST_F(AppTest, eachKeyReachesTheGameOnceWhicheverControlHasTheFocus)
 {
     window->startButton()->click();
     struct Case {
@@ -218,7 +228,7 @@ TEST_F(MainWindowFixture, eachKeyReachesTheGameOnceWhicheverControlHasTheFocus)
     EXPECT_EQ(caption(MainLabel::Kaisu), "あと10回") << "an auto-repeated Space does not press the button";
 }
 
-TEST_F(MainWindowFixture, eachReelTickPaintsTheReelWindowAndAStopIsPaintedBeforeItsTimeIsTaken)
+TEST_F(AppTest, eachReelTickPaintsTheReelWindowAndAStopIsPaintedBeforeItsTimeIsTaken)
 {
     int paints = 0;
     std::int64_t stoppedPictureAt = 0;
@@ -240,7 +250,7 @@ TEST_F(MainWindowFixture, eachReelTickPaintsTheReelWindowAndAStopIsPaintedBefore
     EXPECT_LE(stoppedPictureAt, app->game().state().lngStart);
 }
 
-TEST_F(MainWindowFixture, theReelScrollsStopsOnALetterAndARightKeyReleasesIt)
+TEST_F(AppTest, theReelScrollsStopsOnALetterAndARightKeyReleasesIt)
 {
     press(Qt::Key_Return);
     QTRY_VERIFY(app->game().state().intReelX > 40);
@@ -257,7 +267,7 @@ TEST_F(MainWindowFixture, theReelScrollsStopsOnALetterAndARightKeyReleasesIt)
 
 // What the game says at its end reaches the player: the score over the main window, or the
 // name-entry window with the new record.
-struct WholeGame : MainWindowFixture {
+struct WholeGame : AppTest {
     // Plays a game with one miss and the right key at each of its ten stops; returns its score.
     QString play(const char* bestOnFile)
     {
@@ -299,7 +309,7 @@ TEST_F(WholeGame, aNewRecordOpensTheNameEntryWithTheScore)
     EXPECT_FALSE(answerer.shown);
 }
 
-TEST_F(MainWindowFixture, theTitleShowsTheDimFrameAtLoadAndTheBrightOneAfterTheFirstTick)
+TEST_F(AppTest, theTitleShowsTheDimFrameAtLoadAndTheBrightOneAfterTheFirstTick)
 {
     const Surface frameA = surfaceFromImage(QImage(":/art/title_a.png"));
     const Surface frameB = surfaceFromImage(QImage(":/art/title_b.png"));
@@ -316,7 +326,7 @@ TEST_F(MainWindowFixture, theTitleShowsTheDimFrameAtLoadAndTheBrightOneAfterTheF
     QTRY_VERIFY_WITH_TIMEOUT(titleShows(frameB), 2000);
 }
 
-TEST_F(MainWindowFixture, theScoreMenuShowsOneBestScoreWindowHoweverOftenItIsChosen)
+TEST_F(AppTest, theScoreMenuShowsOneBestScoreWindowHoweverOftenItIsChosen)
 {
     window->scoreAction()->trigger();
     ScoreWindow* first = app->recordWindows().scoreWindow();
@@ -327,7 +337,7 @@ TEST_F(MainWindowFixture, theScoreMenuShowsOneBestScoreWindowHoweverOftenItIsCho
 }
 
 // The stand-still itself is ReelDriver's; here the whole path from the menu's modal window.
-TEST_F(MainWindowFixture, whileTheVersionWindowIsOpenTheReelStandsAndTheMarqueeMoves)
+TEST_F(AppTest, whileTheVersionWindowIsOpenTheReelStandsAndTheMarqueeMoves)
 {
     press(Qt::Key_Return);
     QTRY_VERIFY(app->reelTimerActive());
@@ -356,7 +366,7 @@ TEST_F(MainWindowFixture, whileTheVersionWindowIsOpenTheReelStandsAndTheMarqueeM
 }
 
 // The marquee and the title blink run at their own pace and repaint what they change.
-TEST_F(MainWindowFixture, theDecorativeTimersRepaintTheirAreasNoSoonerThanTheirIntervals)
+TEST_F(AppTest, theDecorativeTimersRepaintTheirAreasNoSoonerThanTheirIntervals)
 {
     std::vector<std::int64_t> ledChanges;
     Surface lastBar = window->ledBar()->surface();
@@ -393,7 +403,7 @@ TEST_F(MainWindowFixture, theDecorativeTimersRepaintTheirAreasNoSoonerThanTheirI
 
 // What reaches the screen: after many steps the bar the window shows is the marquee's own
 // picture, so no cell a tick changed was left unpainted.
-TEST_F(MainWindowFixture, everyCellTheMarqueeChangesReachesTheScreen)
+TEST_F(AppTest, everyCellTheMarqueeChangesReachesTheScreen)
 {
     Surface bar = window->ledBar()->surface();
     for (int step = 0; step < 30; ++step) {
@@ -407,7 +417,7 @@ TEST_F(MainWindowFixture, everyCellTheMarqueeChangesReachesTheScreen)
 
 // Every way out closes the four devices in order and leaves the event loop with status 0, which
 // is how a desktop tells a clean end from a crash.
-TEST_F(MainWindowFixture, quittingClosingAndEndingOnASignalLeaveTheEventLoopWithStatusZero)
+TEST_F(AppTest, quittingClosingAndEndingOnASignalLeaveTheEventLoopWithStatusZero)
 {
     struct Way {
         const char* what;
@@ -430,17 +440,13 @@ TEST_F(MainWindowFixture, quittingClosingAndEndingOnASignalLeaveTheEventLoopWith
         ending.startUp();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&ending.window())) << way.what;
         ending.window().startButton()->click();
-        QTimer::singleShot(0, &ending.window(), [&] {
-            EXPECT_TRUE(ending.reelTimerActive()) << way.what;
-            log.clear();
-            way.end(ending.window());
-        });
-        // Where the program fails to end, the loop would run for ever.
-        QTimer endless;
-        endless.setSingleShot(true);
-        QObject::connect(&endless, &QTimer::timeout, [] { QCoreApplication::exit(99); });
-        endless.start(10'000);
-        EXPECT_EQ(QApplication::exec(), 0) << way.what;
+        EXPECT_EQ(exitStatusOf([&] {
+                      EXPECT_TRUE(ending.reelTimerActive()) << way.what;
+                      log.clear();
+                      way.end(ending.window());
+                  }),
+                  0)
+            << way.what;
         EXPECT_TRUE(ending.ended()) << way.what;
         EXPECT_FALSE(ending.reelTimerActive()) << way.what;
         // A signal comes on a later pass of the loop, which a reel tick may take first.
@@ -452,7 +458,7 @@ TEST_F(MainWindowFixture, quittingClosingAndEndingOnASignalLeaveTheEventLoopWith
 }
 
 // So that a compositor (Wayland has no other hint) places them over the game.
-TEST_F(MainWindowFixture, theBestScoreWindowStandsOverTheMainWindow)
+TEST_F(AppTest, theBestScoreWindowStandsOverTheMainWindow)
 {
     window->scoreAction()->trigger();
     QPointer<ScoreWindow> score = app->recordWindows().scoreWindow();
@@ -464,7 +470,7 @@ TEST_F(MainWindowFixture, theBestScoreWindowStandsOverTheMainWindow)
 
 // The results window stands over the game like the best-score window, once, and shows each game
 // that ends while it is open with the very score and misses the main window counted.
-TEST_F(MainWindowFixture, theResultsWindowShowsTheGameThatJustEnded)
+TEST_F(AppTest, theResultsWindowShowsTheGameThatJustEnded)
 {
     window->statsAction()->trigger();
     QPointer<StatsWindow> stats = app->results().window();
@@ -497,7 +503,7 @@ TEST_F(MainWindowFixture, theResultsWindowShowsTheGameThatJustEnded)
 }
 
 // A score.dat of 30 bytes with <img src=/dev/zero> in it made the start-up box load /dev/zero.
-TEST_F(MainWindowFixture, textFromTheFileIsShownAsPlainTextInTheMessageBoxesAndLabels)
+TEST_F(AppTest, textFromTheFileIsShownAsPlainTextInTheMessageBoxesAndLabels)
 {
     // A missing picture rather than /dev/zero, so that a fault fails here instead of hanging.
     const std::string markup = "<img src=missing.png><b>BIG</b><h1>X</h1>";
@@ -515,7 +521,7 @@ TEST_F(MainWindowFixture, textFromTheFileIsShownAsPlainTextInTheMessageBoxesAndL
 
 // Quitting would throw away a new record that is still in one of the record windows. The
 // question itself is RecordWindows' (see its tests); here, that both ways to quit ask it.
-TEST_F(MainWindowFixture, quittingWhileANewRecordIsUnsavedAsksFirstAndNoKeepsTheProgramRunning)
+TEST_F(AppTest, quittingWhileANewRecordIsUnsavedAsksFirstAndNoKeepsTheProgramRunning)
 {
     app->recordWindows().showChampionEntry("4970", "おめでとう！！　　過去最高スコアです。");
     const QPointer<UserNameWindow> entry = app->recordWindows().userNameWindow();
@@ -540,21 +546,165 @@ TEST_F(MainWindowFixture, quittingWhileANewRecordIsUnsavedAsksFirstAndNoKeepsThe
     }
 
     const ModalBoxAnswerer answerer(ModalBoxAnswerer::click("yes"));
-    window->quitAction()->trigger();
+    EXPECT_EQ(exitStatusOf([this] { window->quitAction()->trigger(); }), 0);
     EXPECT_TRUE(answerer.shown);
     EXPECT_TRUE(app->ended());
     EXPECT_EQ(log, (std::vector<std::string>{"kaiten Close", "start Close", "bgm Close", "goal Close"}));
 }
 
-TEST_F(MainWindowFixture, quittingWithOnlyTheStoredRecordOnShowAsksNothing)
+TEST_F(AppTest, quittingWithOnlyTheStoredRecordOnShowAsksNothing)
 {
     window->scoreAction()->trigger();
     ASSERT_NE(app->recordWindows().scoreWindow(), nullptr);
     const ModalBoxAnswerer answerer(ModalBoxAnswerer::click("no"));
-    window->quitAction()->trigger();
+    EXPECT_EQ(exitStatusOf([this] { window->quitAction()->trigger(); }), 0);
     EXPECT_FALSE(answerer.shown);
     EXPECT_TRUE(app->ended());
     EXPECT_EQ(log.size(), 4u);
+}
+
+} // namespace
+
+namespace {
+
+// Every command has a key while no game runs; while one runs, every key-down is the game's: a
+// command's key is judged like any other key and opens nothing.
+TEST_F(AppTest, eachCommandHasAKeyThatActsOnlyWhileNoGameRuns)
+{
+    struct Command {
+        const char* what;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int keyDowns;  // the modifier's own key-down is judged too
+        const char* typed;
+    };
+    const Command commands[] = {
+        {"スコアランキング", Qt::Key_R, Qt::ControlModifier, 2, "R"},
+        {"バージョン情報", Qt::Key_F1, Qt::NoModifier, 1, ""},
+        {"成績", Qt::Key_T, Qt::ControlModifier, 2, "T"},
+        {"F10", Qt::Key_F10, Qt::NoModifier, 1, ""},
+        {"終了", Qt::Key_Q, Qt::ControlModifier, 2, "Q"},
+    };
+    // A record no game beats: the game ends in the score box, not in the name entry.
+    std::ofstream(directory.path() + "/score.dat", std::ios::binary) << "\"abc\"\r\n\"1\"\r\n";
+    press(Qt::Key_Return);
+    ASSERT_TRUE(app->game().state().bolKeyOK);
+    for (const Command& c : commands) {
+        const int before = misses();
+        // Before this game's first stop every judged key is a miss, which makes them countable.
+        press(c.key, c.modifiers);
+        EXPECT_EQ(misses(), before + c.keyDowns) << c.what;
+        EXPECT_EQ(caption(MainLabel::Type), c.typed) << c.what;
+        EXPECT_EQ(app->recordWindows().scoreWindow(), nullptr) << c.what;
+        EXPECT_EQ(app->results().window(), nullptr) << c.what;
+        EXPECT_EQ(window->menuBar()->activeAction(), nullptr) << c.what;
+        EXPECT_FALSE(app->ended()) << c.what;
+    }
+    EXPECT_EQ(caption(MainLabel::Kaisu), "あと10回");
+
+    // The game ends at its tenth right key; from then on the keys are the commands'.
+    for (int stop = 1; stop <= 10; ++stop) {
+        random.queueHits(9);
+        QTRY_VERIFY(app->game().state().bolStop);
+        const ModalBoxAnswerer answerer(ModalBoxAnswerer::key(Qt::Key_Return));
+        press(Qt::Key_A + (app->game().state().strTarget.at(0) - 'A'));
+    }
+    ASSERT_FALSE(app->game().state().bolKeyOK);
+    ASSERT_EQ(app->recordWindows().userNameWindow(), nullptr);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    const QString missesAfterTheGame = caption(MainLabel::Miss);
+
+    press(Qt::Key_R, Qt::ControlModifier);
+    QTRY_VERIFY(app->recordWindows().scoreWindow() != nullptr);
+    app->recordWindows().scoreWindow()->close();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+
+    QString modalTitle;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            modalTitle = modal->windowTitle();
+            modal->close();
+        }
+    });
+    press(Qt::Key_F1);  // modal: returns when the timer above closed it
+    EXPECT_EQ(modalTitle, "バージョン情報");
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+
+    press(Qt::Key_T, Qt::ControlModifier);
+    QTRY_VERIFY(app->results().window() != nullptr && app->results().window()->isVisible());
+    app->results().window()->close();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+
+    EXPECT_EQ(caption(MainLabel::Miss), missesAfterTheGame);
+    EXPECT_EQ(exitStatusOf([this] { press(Qt::Key_Q, Qt::ControlModifier); }), 0);
+    EXPECT_TRUE(app->ended());
+}
+
+// F10 opens the menu bar on its first command without changing its captions; the arrows move
+// along it, Enter chooses (instead of pressing Start) and Escape leaves it to the reel window.
+TEST_F(AppTest, f10OpensTheMenuBarWhereArrowsMoveAndEnterChooses)
+{
+    QMenuBar* bar = window->menuBar();
+    press(Qt::Key_F10);
+    EXPECT_EQ(bar->activeAction(), window->quitAction());
+    press(Qt::Key_Escape);
+    EXPECT_EQ(bar->activeAction(), nullptr);
+    EXPECT_TRUE(window->reelWindow()->hasFocus());
+
+    press(Qt::Key_F10);
+    press(Qt::Key_Right);
+    EXPECT_EQ(bar->activeAction(), window->scoreAction());
+    press(Qt::Key_Right);
+    press(Qt::Key_Left);
+    EXPECT_EQ(bar->activeAction(), window->scoreAction());
+    QSignalSpy starts(window->startButton(), &QPushButton::clicked);
+    press(Qt::Key_Return);
+    EXPECT_NE(app->recordWindows().scoreWindow(), nullptr);
+    EXPECT_EQ(starts.count(), 0);
+    EXPECT_EQ(caption(MainLabel::Kaisu), "Let's Start");
+    EXPECT_EQ(bar->activeAction(), nullptr);
+    app->recordWindows().scoreWindow()->close();
+
+    // A game started from the open bar takes its keys back at once.
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    press(Qt::Key_F10);
+    window->startButton()->click();
+    EXPECT_EQ(bar->activeAction(), nullptr);
+    const int before = misses();
+    press(Qt::Key_Return);
+    EXPECT_EQ(misses(), before) << "Enter starts the game again, as it always does during a game";
+    EXPECT_EQ(caption(MainLabel::Kaisu), "あと10回");
+    for (const QAction* action : bar->actions())
+        EXPECT_EQ(action->shortcut(), QKeySequence()) << action->text().toStdString();
+}
+
+// What a screen reader hears: the reel names the letter it stopped on while that stop waits for
+// its key; the counters are named with their headings. (That a name change reaches the reader as
+// an event needs a real accessibility bus: the AT-SPI end-to-end test listens for it.)
+TEST_F(AppTest, theReelNamesItsStoppedLetterAndTheCountersTheirHeadings)
+{
+    QWidget* reel = window->reelWindow();
+    EXPECT_EQ(reel->accessibleName(), "リール");
+    EXPECT_EQ(window->label(MainLabel::Miss)->accessibleName(), "MISS 0");
+    EXPECT_EQ(window->label(MainLabel::Score)->accessibleName(), "SCORE 0");
+
+    press(Qt::Key_Return);
+    press(Qt::Key_1);
+    EXPECT_EQ(window->label(MainLabel::Miss)->accessibleName(), "MISS 1");
+    EXPECT_EQ(window->label(MainLabel::Score)->accessibleName(), "SCORE 500");
+    random.queueHits(9);
+    QTRY_VERIFY(app->game().state().bolStop);
+    const std::string letter = app->game().state().strTarget;
+    EXPECT_EQ(reel->accessibleName().toStdString(), "リール: " + letter);
+    press(Qt::Key_A + (letter[0] == 'A' ? 1 : 0));
+    EXPECT_EQ(reel->accessibleName().toStdString(), "リール: " + letter) << "a wrong key: the stop still waits";
+    press(Qt::Key_A + (letter[0] - 'A'));
+    EXPECT_EQ(reel->accessibleName(), "リール");
 }
 
 } // namespace
