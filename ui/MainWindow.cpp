@@ -78,7 +78,9 @@ MainWindow::MainWindow(QWidget* parent)
       picLEDFront_(loadArtwork(QStringLiteral("led_front.png"), 8, 25)),
       picLEDBack_(loadArtwork(QStringLiteral("led_back.png"), 8, 25)),
       picTitle_(loadArtwork(QStringLiteral("title_a.png"), 300, 91)),
-      picTitle2_(loadArtwork(QStringLiteral("title_b.png"), 300, 91))
+      picTitle2_(loadArtwork(QStringLiteral("title_b.png"), 300, 91)),
+      timLED_(kLedIntervalMs, [this] { tickLed(); }),
+      timTitle_(kTitleIntervalMs, [this] { tickTitle(); })
 {
     setWindowTitle(QStringLiteral("Zumikko"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -96,12 +98,10 @@ MainWindow::MainWindow(QWidget* parent)
     client_->update();
     led_.load();
 
-    timLED_.setInterval(kLedIntervalMs);
-    connect(&timLED_, &QTimer::timeout, this, &MainWindow::tickLed);
-    timLED_.start();
-    timTitle_.setInterval(kTitleIntervalMs);
-    connect(&timTitle_, &QTimer::timeout, this, &MainWindow::tickTitle);
-    timTitle_.start();
+    for (SeenOnlyTimer* timer : {&timLED_, &timTitle_}) {
+        connect(&visibility_, &WindowVisibility::seenChanged, timer, &SeenOnlyTimer::setSeen);
+        timer->start();
+    }
 
     centreOnScreen(*this);
 }
