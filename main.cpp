@@ -13,14 +13,18 @@
 #include "platform/TerminationSignals.h"
 #include "ProgramInfo.h"
 #include "record/RecordLocation.h"
+#include "ui/CommandLine.h"
 #include "ui/GuardedApplication.h"
 
 #include <QIcon>
 
 #include <exception>
+#include <optional>
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> status = CommandLine::handle(argc, argv))
+        return *status;
     Q_INIT_RESOURCE(artwork);
     // Qt's shared-memory images make it wait for a round trip to the X server before it paints
     // again where the server may still be reading. The marquee paints the same few cells twenty
