@@ -14,6 +14,7 @@ packages=(
   libsqlitecpp-dev libsqlite3-dev sqlite3
   xdg-utils
   xvfb xauth xdotool xclip x11-apps x11-utils imagemagick
+  openbox
   libx11-dev libxtst-dev libxdamage-dev libxext-dev libxfixes-dev stress-ng
   dpkg-dev file fakeroot lintian desktop-file-utils appstream
   clang libclang-rt-14-dev libxcb1-dev
