@@ -708,3 +708,54 @@ TEST_F(AppTest, theReelNamesItsStoppedLetterAndTheCountersTheirHeadings)
 }
 
 } // namespace
+
+// Nothing wakes the program for a window nobody can see; seen again, the marquee goes on with
+// the very next picture of its cycle, as if it had never paused.
+TEST_F(AppTest, theMarqueeAndTheTitleWaitWhileTheWindowCannotBeSeenAndGoOnWhereTheyWere)
+{
+    std::vector<Surface> shown{window->ledBar()->surface()};
+    const PaintWatch ledWatch(window->ledBar(), [&] {
+        if (window->ledBar()->surface() != shown.back())
+            shown.push_back(window->ledBar()->surface());
+    });
+    QTRY_VERIFY(window->animationsArmed());
+    QTRY_VERIFY(shown.size() >= 3);
+    for (const Qt::WindowState unseen : {Qt::WindowMinimized, Qt::WindowNoState}) {
+        if (unseen == Qt::WindowMinimized)
+            window->setWindowState(Qt::WindowMinimized);
+        else
+            window->hide();
+        QTRY_VERIFY(!window->animationsArmed());
+        // Long enough for a 50 ms timer to have ticked four times.
+        int ticksMeanwhile = 0;
+        QTimer meanwhile;
+        QObject::connect(&meanwhile, &QTimer::timeout, [&] { ++ticksMeanwhile; });
+        meanwhile.start(50);
+        QTRY_VERIFY(ticksMeanwhile >= 4);
+        if (unseen == Qt::WindowMinimized)
+            window->setWindowState(Qt::WindowNoState);
+        else
+            window->show();
+        QTRY_VERIFY(window->animationsArmed());
+        const std::size_t before = shown.size();
+        QTRY_VERIFY(shown.size() >= before + 3);
+    }
+
+    // The pictures of an uninterrupted marquee from its load, a change at a time.
+    Surface bar(300, 25, 0x000000);
+    const Surface lit = surfaceFromImage(QImage(":/art/led_front.png"));
+    const Surface unlit = surfaceFromImage(QImage(":/art/led_back.png"));
+    LedMarquee marquee;
+    marquee.load();
+    std::vector<Surface> expected{bar};
+    for (int tick = 0; tick < 2 * LedMarquee::kCycleTicks; ++tick) {
+        marquee.tick(bar, lit, unlit);
+        if (bar != expected.back())
+            expected.push_back(bar);
+    }
+    const auto first = std::find(expected.begin(), expected.end(), shown.front());
+    ASSERT_NE(first, expected.end());
+    ASSERT_LE(shown.size(), static_cast<std::size_t>(expected.end() - first));
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        ASSERT_TRUE(shown[i] == *(first + static_cast<std::ptrdiff_t>(i))) << "picture " << i << " of " << shown.size();
+}

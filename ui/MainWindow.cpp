@@ -89,7 +89,9 @@ MainWindow::MainWindow(QWidget* parent)
       picLEDFront_(loadArtwork(QStringLiteral("led_front.png"), 8, 25)),
       picLEDBack_(loadArtwork(QStringLiteral("led_back.png"), 8, 25)),
       picTitle_(loadArtwork(QStringLiteral("title_a.png"), 300, 91)),
-      picTitle2_(loadArtwork(QStringLiteral("title_b.png"), 300, 91))
+      picTitle2_(loadArtwork(QStringLiteral("title_b.png"), 300, 91)),
+      timLED_(kLedIntervalMs, [this] { tickLed(); }),
+      timTitle_(kTitleIntervalMs, [this] { tickTitle(); })
 {
     setWindowTitle(QString::fromUtf8(ProgramInfo::kName));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -107,12 +109,10 @@ MainWindow::MainWindow(QWidget* parent)
     client_->update();
     led_.load();
 
-    timLED_.setInterval(kLedIntervalMs);
-    connect(&timLED_, &QTimer::timeout, this, &MainWindow::tickLed);
-    timLED_.start();
-    timTitle_.setInterval(kTitleIntervalMs);
-    connect(&timTitle_, &QTimer::timeout, this, &MainWindow::tickTitle);
-    timTitle_.start();
+    for (SeenOnlyTimer* timer : {&timLED_, &timTitle_}) {
+        connect(&visibility_, &WindowVisibility::seenChanged, timer, &SeenOnlyTimer::setSeen);
+        timer->start();
+    }
 
     centreOnScreen(*this);
 }

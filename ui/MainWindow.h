@@ -1,12 +1,13 @@
 #pragma once
 
 #include "game/MainLabel.h"
+#include "platform/SeenOnlyTimer.h"
 #include "platform/Surface.h"
+#include "platform/WindowVisibility.h"
 #include "ui/LedMarquee.h"
 #include "ui/TitleBlink.h"
 
 #include <QMainWindow>
-#include <QTimer>
 
 #include <functional>
 #include <string>
@@ -30,6 +31,9 @@ public:
     void setCloseRequestHandler(std::function<bool()> mayClose);
     // The program is ending: the marquee and the title stand still.
     void stopAnimations();
+    // The marquee and the title wait while the window cannot be seen, so nothing wakes the
+    // program then; seen again, they go on where they were.
+    bool animationsArmed() const { return timLED_.isArmed() && timTitle_.isArmed(); }
 
     // The commands' shortcuts and F10 act only while no game runs (see CommandKeys).
     void setCommandKeysEnabled(bool enabled);
@@ -91,7 +95,8 @@ private:
 
     LedMarquee led_;
     TitleBlink title_;
-    QTimer timLED_;
-    QTimer timTitle_;
+    WindowVisibility visibility_{*this};
+    SeenOnlyTimer timLED_;
+    SeenOnlyTimer timTitle_;
     std::function<bool()> mayClose_;
 };
