@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFileDialog>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
 
