@@ -33,7 +33,8 @@ TEST(SeenOnlyTimer, waitsUnarmedWhileUnseenAndGoesOnWithWhatWasLeftOfTheInterval
 
     timer.setSeen(true);
     EXPECT_TRUE(timer.isArmed());
-    EXPECT_LE(timer.remainingMs(), left) << "the interval started afresh";
+    // A coarse timer may be put up to 5 % later; an interval started afresh would be 400 ms.
+    EXPECT_LE(timer.remainingMs(), left + left / 20 + 1) << "the interval started afresh";
     QTRY_COMPARE(ticks, 1);
     EXPECT_GT(remainingAtTick, 300) << "after the first tick the interval stays what was left";
 }
