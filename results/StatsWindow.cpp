@@ -29,17 +29,10 @@
 
 namespace {
 
-QLabel* plainLabel(const QString& text = {})
-{
-    auto* label = new QLabel(text);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
 // A note under a chart: wrapped, so that no text of the figures can widen the window.
 QLabel* noteLabel(const QString& text = {})
 {
-    QLabel* label = plainLabel(text);
+    QLabel* label = plainLabel(nullptr, text);
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     // A wrapped label asks for a width of its own; the charts set the window's least width.
@@ -121,10 +114,10 @@ StatsWindow::StatsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
             {"最速", "最速（10 回）"},     {"最遅", "最遅（10 回）"}, {"ばらつき", "ばらつき（10 回）"},
             {"ミス", "ミス（誤キー）"}};
         for (const auto& [name, caption] : rows) {
-            QLabel* value = plainLabel();
+            QLabel* value = plainLabel(nullptr, QString());
             value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-            QLabel* label = plainLabel(QString::fromUtf8(caption));
+            QLabel* label = plainLabel(nullptr, QString::fromUtf8(caption));
             label->setBuddy(value);
             form->addRow(label, value);
             latestFigures_.emplace_back(QString::fromUtf8(name), value);
