@@ -1,5 +1,7 @@
 #include "platform/LeftoverKeyGuard.h"
 
+#include "platform/WindowHandleEvents.h"
+
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QWidget>
@@ -15,7 +17,7 @@ LeftoverKeyGuard::LeftoverKeyGuard(QWidget& window, QWidget& textBox, const Even
     window_.installEventFilter(this);
     // An input method hands its text to the box itself, not through the window.
     textBox.installEventFilter(this);
-    listenToWindowHandle();
+    listenToWindowHandle(window_, *this);
 }
 
 void LeftoverKeyGuard::arm()
@@ -28,23 +30,14 @@ void LeftoverKeyGuard::arm()
     fresh_.clear();
     if (textBox_)
         textBox_->setAttribute(Qt::WA_InputMethodEnabled, false);
-    listenToWindowHandle();
+    listenToWindowHandle(window_, *this);
     timer_.start(kGuardMs);
-}
-
-void LeftoverKeyGuard::listenToWindowHandle()
-{
-    if (QWindow* handle = window_.windowHandle())
-        handle->installEventFilter(this);
 }
 
 bool LeftoverKeyGuard::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == &window_) {
-        if (event->type() == QEvent::Show || event->type() == QEvent::WinIdChange)
-            listenToWindowHandle();
+    if (followWindowHandle(window_, *this, watched, *event))
         return false;
-    }
     if (watched == textBox_.data())
         return event->type() == QEvent::InputMethod && armed_;
     if (!everArmed_ || watched != window_.windowHandle())

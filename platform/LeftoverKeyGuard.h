@@ -41,7 +41,6 @@ private:
     bool filterKey(const class QKeyEvent& key);
     void holdLeftover(int code);
     std::int64_t guardEndUs() const;
-    void listenToWindowHandle();
     void releaseIfDone(bool unlessAKeyIsHeld = false);
 
     QWidget& window_;

@@ -1,5 +1,7 @@
 #include "ui/KeyRouter.h"
 
+#include "platform/WindowHandleEvents.h"
+
 #include <QKeyEvent>
 #include <QWidget>
 #include <QWindow>
@@ -10,7 +12,7 @@ KeyRouter::KeyRouter(QWidget& window, const EventClock& times, Judge judge)
     : QObject(&window), window_(window), times_(times), judge_(std::move(judge))
 {
     window_.installEventFilter(this);
-    listenToWindowHandle();
+    listenToWindowHandle(window_, *this);
 }
 
 int KeyRouter::virtualKeyCode(int qtKey)
@@ -23,20 +25,10 @@ int KeyRouter::virtualKeyCode(int qtKey)
     return 0;
 }
 
-void KeyRouter::listenToWindowHandle()
-{
-    // The window system's window exists once the widget is shown, and anew if it is recreated.
-    if (QWindow* handle = window_.windowHandle())
-        handle->installEventFilter(this);
-}
-
 bool KeyRouter::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == &window_) {
-        if (event->type() == QEvent::Show || event->type() == QEvent::WinIdChange)
-            listenToWindowHandle();
+    if (followWindowHandle(window_, *this, watched, *event))
         return false;
-    }
     if (event->type() == QEvent::KeyPress && watched == window_.windowHandle()) {
         const auto* key = static_cast<const QKeyEvent*>(event);
         // Keys come in the order they were pressed; a stamp that had to be replaced by the

@@ -27,7 +27,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void listenToWindowHandle();
 
     QWidget& window_;
     const EventClock& times_;
