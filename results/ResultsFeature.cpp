@@ -176,7 +176,9 @@ void ResultsFeature::startExport(const QString& path)
     exportRun_ = std::make_unique<HistoryExportRun>(store_, unsavedGames(), path, window_);
     if (window_)
         window_->exportButton()->setEnabled(false);
-    connect(exportRun_.get(), &HistoryExportRun::finished, this, [this](const QString& problem) {
+    if (window_)
+        window_->setExportDone(QString());
+    connect(exportRun_.get(), &HistoryExportRun::finished, this, [this, path](const QString& problem) {
         // Not from inside its own signal.
         QTimer::singleShot(0, this, [this] {
             exportRun_.reset();
@@ -185,6 +187,8 @@ void ResultsFeature::startExport(const QString& path)
         });
         if (!problem.isEmpty())
             reporter_(window_, problem);
+        else if (window_)
+            window_->setExportDone(QStringLiteral("%1 に書き出しました。").arg(path));
         emit exportFinished(problem);
     });
 }

@@ -182,9 +182,12 @@ StatsWindow::StatsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), this, this, [this] {
         tabs_->setCurrentIndex((tabs_->currentIndex() + kTabs - 1) % kTabs);
     });
+    // Elided, so that a long path cannot widen the window.
+    exportDone_ = plainLabel<ElidingLabel>(this, QString(), "lblExportDone");
+    exportDone_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(exportButton_);
-    buttons->addStretch(1);
+    buttons->addWidget(exportDone_, 1);
     buttons->addWidget(closeButton_);
     notice_ = noteLabel();
     notice_->setObjectName(QStringLiteral("lblHistoryNotice"));
@@ -241,6 +244,17 @@ void StatsWindow::setHistorySource(const QString& sentence)
 {
     historySource_->setText(sentence);
     historySource_->setVisible(!sentence.isEmpty());
+}
+
+void StatsWindow::setExportDone(const QString& sentence)
+{
+    exportDone_->setText(sentence);
+    exportDone_->setToolTip(sentence);
+}
+
+QString StatsWindow::exportDone() const
+{
+    return exportDone_->text();
 }
 
 QString StatsWindow::historySource() const

@@ -37,6 +37,9 @@ public:
     // empty hides the line.
     void setHistorySource(const QString& sentence);
     QString historySource() const;
+    // One line beside the export button: where the last export went; empty hides it.
+    void setExportDone(const QString& sentence);
+    QString exportDone() const;
 
     QTabWidget* tabs() const { return tabs_; }
     // The sentence a tab shows instead of its chart, or an empty text while it shows the chart.
@@ -71,6 +74,7 @@ private:
     void keepLeastSize();
 
     QLabel* notice_ = nullptr;
+    QLabel* exportDone_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QStackedWidget* pages_[kTabs] = {};
     QLabel* sentences_[kTabs] = {};

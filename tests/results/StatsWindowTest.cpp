@@ -298,6 +298,7 @@ TEST_F(ResultsWindow, theExportRunsBesideTheWindowAndLeavesAFifoAsItIsWithAPlain
                                                   + " はFIFOで、普通のファイルではありません）。"));
     EXPECT_EQ(messages.back(), finished[0]);
     EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo);
+    EXPECT_EQ(window.exportDone(), "") << "nothing was written";
 
     const std::string good = directory.path() + "/history.csv";
     QTRY_VERIFY(feature().exportRun() == nullptr);
@@ -305,6 +306,7 @@ TEST_F(ResultsWindow, theExportRunsBesideTheWindowAndLeavesAFifoAsItIsWithAPlain
     EXPECT_FALSE(window.exportButton()->isEnabled()) << "one export at a time";
     QTRY_COMPARE(finished.size(), 2);
     EXPECT_EQ(finished[1], "");
+    EXPECT_EQ(window.exportDone(), QString::fromStdString(good + " に書き出しました。"));
     EXPECT_EQ(progressShown, 100);
     QTRY_VERIFY(window.exportButton()->isEnabled());
     std::ifstream in(good, std::ios::binary);
