@@ -32,7 +32,11 @@ e2e_start_program() {
   if [ -n "${2:-}" ]; then cp "$2" "$e2e_dir/score.dat"; fi
   SDL_AUDIODRIVER=dummy "$e2e_dir/zumikko" >"$e2e_dir/stdout.log" 2>&1 &
   e2e_program_pid=$!
-  e2e_main="$(e2e_wait_window 'Zumikko' 20)" || e2e_fail "the main window did not appear"
+  if ! e2e_main="$(e2e_wait_window 'Zumikko' 20)"; then
+    # What the program said, for a start that ended at once.
+    sed 's/^/e2e: program: /' "$e2e_dir/stdout.log" >&2
+    e2e_fail "the main window did not appear"
+  fi
 }
 
 # e2e_wait_window NAME_REGEX SECONDS: prints the first visible window whose name matches.
