@@ -120,3 +120,20 @@ std::string wholeNumber(double value)
     std::snprintf(text, sizeof text, "%.0f", std::clamp(value, -1e15, 1e15));
     return text;
 }
+
+RoundTicks ChartLayout::placeValueAxis(const TextMetrics& metrics, const std::string& unit, ChartBox area,
+                                       double legendHeight, double high)
+{
+    const double h = metrics.lineHeight;
+    const double unitTop = area.top + legendHeight + 4;
+    addLabel(metrics, unit, area.left + metrics.width(unit) / 2, unitTop + h / 2);
+    const double top = unitTop + 1.5 * h + 4;
+    const double bottom = area.bottom() - 2.5 * h - 6;
+    const RoundTicks y =
+        roundTicks(0, std::max(high, 1.0), std::max(2, static_cast<int>((bottom - top) / (1.8 * h)) + 1), 1, true);
+    double column = 0;
+    for (double value : y.values)
+        column = std::max(column, metrics.width(wholeNumber(value)));
+    plot = {area.left + column + 8, top, 0, std::max(1.0, bottom - top)};
+    return y;
+}

@@ -38,6 +38,8 @@ struct TextMetrics {
     double lineHeight = 14;
 };
 
+struct RoundTicks;
+
 struct ChartLayout {
     ChartBox plot;
     double xLow = 0, xHigh = 1, yLow = 0, yHigh = 1;  // the values at the plot's edges
@@ -55,6 +57,11 @@ struct ChartLayout {
     // returns the height they take.
     double addLegend(const TextMetrics& metrics, const std::vector<std::pair<std::string, int>>& entries, double left,
                      double top, double width);
+    // Under a legend `legendHeight` tall: the value axis's `unit`, then a plot as tall as the
+    // area leaves (room for the x axis below) and right of the widest tick label; returns round
+    // ticks from 0 to `high`, as many as fit. The plot's width is left to the chart.
+    RoundTicks placeValueAxis(const TextMetrics& metrics, const std::string& unit, ChartBox area, double legendHeight,
+                              double high);
     // The y axis at the plot's left edge with a tick and a label at each value.
     void addYAxis(const TextMetrics& metrics, const std::vector<double>& ticks);
     // The x axis at the plot's bottom edge with a tick and a label under it at each value; the

@@ -19,19 +19,11 @@ ChartLayout layout(const Statistics::Histogram& histogram, double tenthMs, doubl
                         area.left, area.top, area.width);
     const std::string unit = "反応の数";
     const std::string title = "反応時間 (ms、10 ms ごと)";
-    const double unitTop = area.top + legendHeight + 4;
-    chart.addLabel(metrics, unit, area.left + metrics.width(unit) / 2, unitTop + h / 2);
-    const double top = unitTop + 1.5 * h + 4;
-    const double bottom = area.bottom() - 2.5 * h - 6;
-    const int tallest = std::max(1, *std::max_element(histogram.counts.begin(), histogram.counts.end()));
-    const RoundTicks y = roundTicks(0, tallest, std::max(2, static_cast<int>((bottom - top) / (1.8 * h)) + 1), 1, true);
-    double column = 0;
-    for (double value : y.values)
-        column = std::max(column, metrics.width(wholeNumber(value)));
+    const RoundTicks y = chart.placeValueAxis(metrics, unit, area, legendHeight,
+                                              *std::max_element(histogram.counts.begin(), histogram.counts.end()));
     const double first = histogram.firstBinStartMs;
     const double last = first + static_cast<double>(histogram.counts.size()) * histogram.binWidthMs;
     const double lastWidth = metrics.width(wholeNumber(last));
-    chart.plot = {area.left + column + 8, top, 0, std::max(1.0, bottom - top)};
     chart.plot.width = std::max(1.0, area.right() - chart.plot.left - lastWidth / 2 - 2);
     chart.xLow = first;
     chart.xHigh = last;

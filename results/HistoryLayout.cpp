@@ -20,17 +20,8 @@ ChartLayout layout(const std::vector<double>& scores, std::size_t bestGame, Char
         area.left, area.top, area.width);
     const std::string unit = "スコア (ms)";
     const std::string title = "何ゲーム目か";
-    const double unitTop = area.top + legendHeight + 4;
-    chart.addLabel(metrics, unit, area.left + metrics.width(unit) / 2, unitTop + h / 2);
-    const double top = unitTop + 1.5 * h + 4;
-    const double bottom = area.bottom() - 2.5 * h - 6;
-    const double high = *std::max_element(scores.begin(), scores.end());
-    const RoundTicks y = roundTicks(0, std::max(high, 1.0), std::max(2, static_cast<int>((bottom - top) / (1.8 * h)) + 1),
-                                    1, true);
-    double column = 0;
-    for (double value : y.values)
-        column = std::max(column, metrics.width(wholeNumber(value)));
-    chart.plot = {area.left + column + 8, top, 0, std::max(1.0, bottom - top)};
+    const RoundTicks y =
+        chart.placeValueAxis(metrics, unit, area, legendHeight, *std::max_element(scores.begin(), scores.end()));
     // The last game's dot stands on the right edge; its number is centred under it.
     const double lastWidth = metrics.width(wholeNumber(static_cast<double>(games)));
     chart.plot.width = std::max(1.0, area.right() - chart.plot.left - lastWidth / 2 - 2);
