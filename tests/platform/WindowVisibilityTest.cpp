@@ -1,5 +1,6 @@
 #include "platform/WindowVisibility.h"
 
+#include <QGuiApplication>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
@@ -33,6 +34,34 @@ TEST(WindowVisibility, isSeenOnlyWhileShownExposedAndNotMinimized)
     window.show();
     QTRY_VERIFY(visibility.seen());
     EXPECT_EQ(told, (std::vector<bool>{true, false, true, false, true}));
+}
+
+// Only the X server knows that another window lies over this one; without a window manager the
+// cover stands exactly where it is put.
+TEST(WindowVisibilityOnX11, aWindowWhollyCoveredByAnotherIsNotSeenUntilItIsUncovered)
+{
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        GTEST_SKIP() << "needs an X server";
+    QWidget window;
+    window.setGeometry(40, 40, 120, 60);
+    WindowVisibility visibility(window);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(visibility.seen());
+
+    QWidget partly;
+    partly.setGeometry(100, 20, 200, 200);
+    partly.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&partly));
+    QWidget wholly;
+    wholly.setGeometry(20, 20, 200, 120);
+    wholly.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&wholly));
+    QTRY_VERIFY(!visibility.seen());
+
+    // Still partly covered: seen.
+    wholly.hide();
+    QTRY_VERIFY(visibility.seen());
 }
 
 } // namespace
