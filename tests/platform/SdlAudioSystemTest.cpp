@@ -1,6 +1,7 @@
 #include "platform/SdlAudioSystem.h"
 #include "platform/SdlMediaDevice.h"
 
+#include "tests/fakes/ScopedEnvironment.h"
 #include "tests/fakes/TemporaryDirectory.h"
 #include "tests/platform/GatedMidiRenderer.h"
 #include "tests/platform/MediaTestSupport.h"
@@ -22,28 +23,6 @@ namespace {
 using MediaTestSupport::eventually;
 using MediaTestSupport::send;
 using enum MediaCommand;
-
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const char* value)
-        : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        setenv(name, value, 1);
-    }
-    ~ScopedEnvironment()
-    {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 struct SoundFiles {
     SoundFiles()
