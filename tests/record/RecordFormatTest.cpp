@@ -76,6 +76,8 @@ TEST_F(RecordFormatTest, reportsADamagedRecordByPathLineAndCause)
          path_ + " の1行目の先頭に UTF-8 の BOM（EF BB BF）があります。記録は Shift_JIS（CP932）で書かれている必要があります。"},
         {std::string("\xFF\xFE\"\0a\0\"\0", 8),
          path_ + " は UTF-16 で書かれています（先頭に BOM FF FE）。記録は Shift_JIS（CP932）で書かれている必要があります。"},
+        {std::string("\xFE\xFF\0\"\0a\0\"", 8),
+         path_ + " は UTF-16 で書かれています（先頭に BOM FE FF）。記録は Shift_JIS（CP932）で書かれている必要があります。"},
     };
     for (const Case& c : cases) {
         const ScoreReadResult result = RecordFormat::parse(c.bytes, path_);
