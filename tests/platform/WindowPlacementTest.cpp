@@ -46,6 +46,8 @@ TEST(WindowPlacement, aWindowOpensBesideAnotherRightBelowOrLeftAndWhereNoneHasRo
         {"1024 x 768: right, at its least width", {0, 0, 1024, 768}, {342, 246, 340, 276}, {682, 102, 342, 666}},
         {"a panel above", {0, 30, 1366, 738}, {513, 261, 340, 276}, {853, 102, 513, 666}},
         {"moved to the right edge: below", {0, 0, 1024, 1000}, {684, 0, 340, 276}, {462, 276, 562, 666}},
+        {"no room to the right: below, its left edge under the main window's", {0, 0, 1024, 1000},
+         {400, 0, 340, 276}, {400, 276, 562, 666}},
         {"right edge, no room below: left", {0, 0, 1024, 768}, {684, 246, 340, 276}, {122, 102, 562, 666}},
         {"a second screen to the left", {-1366, 0, 1366, 768}, {-853, 246, 340, 276}, {-513, 102, 513, 666}},
         {"800 x 600: over the main window, right of its reel", {0, 0, 800, 600}, {230, 162, 340, 276},
