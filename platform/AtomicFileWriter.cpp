@@ -97,10 +97,13 @@ std::optional<std::string> AtomicFileWriter::start(const std::string& target, Pl
         else if (errno != EEXIST || attempt == kMostAttempts)
             return fail(systemErrorText(errno));
     }
-    struct stat status {};
-    if (!oldMode && ::fstat(fd_, &status) == 0)
+    if (!oldMode) {
+        struct stat status {};
+        if (::fstat(fd_, &status) != 0)
+            return fail(systemErrorText(errno));
         oldMode = status.st_mode & 0777;
-    ::fchmod(fd_, oldMode.value_or(0) | S_IRUSR | S_IWUSR);
+    }
+    ::fchmod(fd_, *oldMode | S_IRUSR | S_IWUSR);
     return std::nullopt;
 }
 

@@ -51,7 +51,7 @@ bool waylandAnswers()
 {
     // Where the socket's folder is unknown, libwayland prints a line of its own and fails.
     const std::string name = environment("WAYLAND_DISPLAY");
-    if (environment("WAYLAND_SOCKET").empty() && name.rfind('/', 0) != 0 && environment("XDG_RUNTIME_DIR").empty())
+    if (environment("WAYLAND_SOCKET").empty() && !name.starts_with('/') && environment("XDG_RUNTIME_DIR").empty())
         return false;
     wl_display* display = wl_display_connect(nullptr);
     if (!display)
@@ -74,7 +74,7 @@ std::string DisplayProbe::problem(const std::string& platformArgument, const std
             if (!display.empty() && x11Answers(display))
                 return {};
             what = display.empty() ? "X display (DISPLAY is not set)" : "X display " + quoted(display);
-        } else if (platform.rfind("wayland", 0) == 0) {
+        } else if (platform.starts_with("wayland")) {
             if (waylandAnswers())
                 return {};
             const std::string display = environment("WAYLAND_DISPLAY");
