@@ -668,10 +668,11 @@ TEST_F(AppTest, f10OpensTheMenuBarWhereArrowsMoveAndEnterChooses)
     EXPECT_EQ(caption(MainLabel::Kaisu), "Let's Start");
     EXPECT_EQ(bar->activeAction(), nullptr);
     app->recordWindows().scoreWindow()->close();
-
-    // A game started from the open bar takes its keys back at once.
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QTRY_VERIFY2(window->reelWindow()->hasFocus(), "after the chosen window closes, the keys go to the reel");
+
+    // A game started from the open bar takes its keys back at once.
     press(Qt::Key_F10);
     window->startButton()->click();
     EXPECT_EQ(bar->activeAction(), nullptr);
