@@ -693,6 +693,9 @@ TEST_F(AppTest, theReelNamesItsStoppedLetterAndTheCountersTheirHeadings)
     EXPECT_EQ(reel->accessibleName(), "リール");
     EXPECT_EQ(window->label(MainLabel::Miss)->accessibleName(), "MISS 0");
     EXPECT_EQ(window->label(MainLabel::Score)->accessibleName(), "SCORE 0");
+    // And what they count, for a player who cannot see that the lower score wins.
+    EXPECT_EQ(window->label(MainLabel::Score)->accessibleDescription(), "ミリ秒の合計。少ないほど良い");
+    EXPECT_EQ(window->label(MainLabel::Miss)->accessibleDescription(), "違うキーを押した回数。一回ごとに 500 ミリ秒");
 
     press(Qt::Key_Return);
     press(Qt::Key_1);

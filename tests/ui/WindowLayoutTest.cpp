@@ -300,6 +300,9 @@ TEST_F(WindowLayoutTest, mainWindowShowsEveryTextWhole)
     const QLabel* score = byText("SCORE");
     const QLabel* marker = byText("？？？");
     ASSERT_TRUE(miss && score && marker);
+    // The two counters and their headings are one pair of columns, side by side.
+    EXPECT_EQ(score->geometry(), miss->geometry().translated(152, 0));
+    EXPECT_EQ(window.label(MainLabel::Score)->geometry(), window.label(MainLabel::Miss)->geometry().translated(152, 0));
     const std::vector<QString> counts{"0", "1234567"};
     expectWholeTexts({window.centralWidget(),
                       {{window.label(MainLabel::Kaisu), {"Let's Start", "あと10回", "あと1回"}},
