@@ -43,6 +43,16 @@ void expectReadable(const ChartLayout& chart, const ChartBox& area)
     }
 }
 
+// The value axis's unit heads its column of numbers, from the chart's left edge.
+void expectUnitAtTheLeftEdge(const ChartLayout& chart, const ChartBox& area, const std::string& unit)
+{
+    const auto found = std::find_if(chart.labels.begin(), chart.labels.end(),
+                                    [&](const ChartItem& label) { return label.text == unit; });
+    ASSERT_NE(found, chart.labels.end()) << "no unit " << unit;
+    EXPECT_DOUBLE_EQ(found->box.left, area.left) << unit;
+    EXPECT_LT(found->box.bottom(), chart.plot.top + kMetrics.lineHeight) << unit << " stands below the plot's top";
+}
+
 struct History {
     const char* what;
     std::vector<FinishedGame> games;
@@ -79,17 +89,23 @@ TEST(ChartLayout, noTextOfAnyChartOverlapsAnotherTextALineOrABarAndAllStayInside
                          + std::to_string(area.height));
             {
                 SCOPED_TRACE("latest game");
-                expectReadable(LatestGameLayout::layout(*summary.latest, area, kMetrics), area);
+                const ChartLayout chart = LatestGameLayout::layout(*summary.latest, area, kMetrics);
+                expectReadable(chart, area);
+                expectUnitAtTheLeftEdge(chart, area, "反応 (ms)");
             }
             {
                 SCOPED_TRACE("history");
-                expectReadable(HistoryLayout::layout(summary.scores, figures.bestGame, area, kMetrics), area);
+                const ChartLayout chart = HistoryLayout::layout(summary.scores, figures.bestGame, area, kMetrics);
+                expectReadable(chart, area);
+                expectUnitAtTheLeftEdge(chart, area, "スコア (ms)");
             }
             {
                 SCOPED_TRACE("distribution");
-                expectReadable(HistogramLayout::layout(figures.histogram, figures.tenthPercentileMs, figures.medianMs,
-                                                       figures.ninetiethPercentileMs, area, kMetrics),
-                               area);
+                const ChartLayout chart = HistogramLayout::layout(figures.histogram, figures.tenthPercentileMs,
+                                                                  figures.medianMs, figures.ninetiethPercentileMs, area,
+                                                                  kMetrics);
+                expectReadable(chart, area);
+                expectUnitAtTheLeftEdge(chart, area, "反応の数");
             }
         }
     }
