@@ -231,6 +231,13 @@ TEST(ResultsFigures, theKeyboardNamesOnlyLettersSlowerThanTheUsualSeenThreeTimes
          "RWQ",
          0,
          600},
+        {"equally slow letters in the keyboard's alphabetical order",
+         {game('W', 800, 3, 300), game('Q', 800, 3, 300), game('R', 800, 3, 300), game('P', 800, 3, 300),
+          game('T', 300, 3, 300), game('Y', 300, 3, 300), game('U', 300, 3, 300), game('I', 300, 3, 300),
+          game('O', 300, 3, 300)},
+         "PQR",
+         0,
+         500},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
