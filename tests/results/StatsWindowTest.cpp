@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QTabBar>
 #include <SQLiteCpp/Database.h>
 #include <QTabWidget>
@@ -79,6 +80,18 @@ TEST_F(ResultsWindow, theOpenWindowFollowsEveryGameThatEnds)
     EXPECT_EQ(window.latestFigure("ミス"), "2 回");
     EXPECT_EQ(window.latestFigure("中央値"), "435.0 ms");
     EXPECT_EQ(window.latestFigure("ばらつき"), "75.4 ms");
+    // A figure can be picked out with the mouse, to be copied.
+    QLabel* total = nullptr;
+    for (QLabel* label : window.findChildren<QLabel*>())
+        if (label->text() == "4970 ms")
+            total = label;
+    ASSERT_NE(total, nullptr);
+    QTRY_VERIFY(total->isVisible());
+    const int middle = total->height() / 2;
+    QTest::mousePress(total, Qt::LeftButton, {}, QPoint(1, middle));
+    QTest::mouseMove(total, QPoint(total->width() - 1, middle));
+    QTest::mouseRelease(total, Qt::LeftButton, {}, QPoint(total->width() - 1, middle));
+    EXPECT_EQ(total->selectedText(), "4970 ms");
     EXPECT_EQ(window.sentenceShown(0), "");
     EXPECT_TRUE(window.comparisonSentence().startsWith("最初のゲーム"));
 

@@ -100,6 +100,12 @@ TEST_F(VersionWindowTest, showsNameVersionAndCreditsWhereTheLayoutPutsThem)
         EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(e.text)) << e.name;
         EXPECT_LE(label->mapTo(window.get(), label->rect().bottomRight()).x(), 257) << e.name;
     }
+    // The shadow is the name again, in the same letters.
+    const auto* front = window->findChild<QLabel*>("lblTitleFront");
+    const auto* back = window->findChild<QLabel*>("lblTitleBack");
+    ASSERT_TRUE(front && back);
+    EXPECT_EQ(front->font(), back->font());
+    EXPECT_EQ(front->alignment(), back->alignment());
     const auto* logo = window->findChild<QWidget*>("picQuillon");
     ASSERT_NE(logo, nullptr);
     EXPECT_EQ(QRect(logo->mapTo(window.get(), QPoint(0, 0)), logo->size()), QRect(12, 139, 234, 60));
