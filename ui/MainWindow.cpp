@@ -64,7 +64,6 @@ QLabel* makeLabel(QWidget* parent, const LabelLook& look)
     QLabel* label = plainLabel(parent, look.caption);
     label->setGeometry(look.geometry);
     label->setAlignment(look.alignment);
-    label->setFocusPolicy(Qt::NoFocus);
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     if (look.font)
         label->setFont(*look.font);
