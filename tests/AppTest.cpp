@@ -479,6 +479,13 @@ TEST_F(AppTest, theResultsWindowShowsTheGameThatJustEnded)
     ASSERT_NE(stats->windowHandle(), nullptr);
     EXPECT_EQ(stats->windowHandle()->transientParent(), window->windowHandle());
     QTRY_VERIFY(stats->sentenceShown(0).startsWith("終わったゲームはまだありません"));
+    // On a screen too small to stand beside the game, it still leaves the reel and its marker
+    // in view.
+    const QRect reel(window->reelWindow()->mapToGlobal(QPoint(0, 0)), window->reelWindow()->size());
+    ASSERT_LT(stats->screen()->availableGeometry().width(), window->frameGeometry().width() + stats->minimumWidth() * 2);
+    QTRY_VERIFY(stats->isVisible());
+    EXPECT_FALSE(stats->frameGeometry().intersects(reel)) << "over the reel at " << stats->frameGeometry().x() << ","
+                                                          << stats->frameGeometry().y();
     window->statsAction()->trigger();
     EXPECT_EQ(app->results().window(), stats.data());
 
