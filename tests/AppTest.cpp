@@ -20,6 +20,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPixmap>
 #include <QPushButton>
@@ -568,6 +569,35 @@ TEST_F(AppTest, quittingWithOnlyTheStoredRecordOnShowAsksNothing)
     EXPECT_FALSE(answerer.shown);
     EXPECT_TRUE(app->ended());
     EXPECT_EQ(log.size(), 4u);
+}
+
+// A record whose folder cannot hold the history (here: it is gone) sends the games to the
+// player's data folder; a note beside the game says so, and the results window names the
+// history it shows.
+TEST(AppHistoryElsewhere, isToldAndNamedInTheResultsWindow)
+{
+    std::vector<std::string> log;
+    RecordingMediaDevice start{"start", log}, kaiten{"kaiten", log}, bgm{"bgm", log}, goal{"goal", log};
+    SteadyClock clock;
+    ScriptedRandom random;
+    RecordingShell shell;
+    TemporaryDirectory directory;
+    const std::string history = directory.path() + "/player/history.sqlite3";
+    App app(App::Devices{start, kaiten, bgm, goal}, clock, random, shell, directory.path(),
+            directory.path() + "/gone/score.dat", App::Folders{directory.path(), directory.path() + "/player"});
+    const auto shownNote = []() -> QMessageBox* {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+                return box;
+        return nullptr;
+    };
+    QTRY_VERIFY(shownNote() != nullptr);
+    EXPECT_TRUE(shownNote()->text().contains(QString::fromStdString(history))) << shownNote()->text().toStdString();
+    shownNote()->close();
+    app.window().statsAction()->trigger();
+    ASSERT_NE(app.results().window(), nullptr);
+    EXPECT_EQ(app.results().window()->historySource().toStdString(), "この画面の成績: " + history);
+    app.results().window()->close();
 }
 
 } // namespace
