@@ -571,6 +571,34 @@ TEST_F(AppTest, quittingWithOnlyTheStoredRecordOnShowAsksNothing)
     EXPECT_EQ(log.size(), 4u);
 }
 
+// Launching shows the window; once it is on screen, a problem found at start-up is told over
+// it, and only then do the sounds open and the game start up.
+TEST(AppLaunch, showsTheWindowThenTheStartUpProblemIfAnyThenStartsUp)
+{
+    for (const QString problem : {QString(), QStringLiteral("記録 score.dat を読めません。")}) {
+        SCOPED_TRACE(problem.toStdString());
+        std::vector<std::string> log;
+        RecordingMediaDevice start{"start", log}, kaiten{"kaiten", log}, bgm{"bgm", log}, goal{"goal", log};
+        SteadyClock clock;
+        ScriptedRandom random;
+        RecordingShell shell;
+        TemporaryDirectory directory;
+        App app(App::Devices{start, kaiten, bgm, goal}, clock, random, shell, directory.path(),
+                directory.path() + "/score.dat");
+        std::size_t openedBeforeTheBox = 0;
+        const ModalBoxAnswerer answerer([&](QMessageBox& box) {
+            openedBeforeTheBox = log.size();
+            QTest::keyClick(&box, Qt::Key_Return);
+        });
+        app.launch(problem.toStdString());
+        EXPECT_TRUE(app.window().isVisible());
+        QTRY_VERIFY(!log.empty());
+        EXPECT_EQ(answerer.shown, !problem.isEmpty());
+        EXPECT_EQ(answerer.text, problem);
+        EXPECT_EQ(openedBeforeTheBox, 0u);
+    }
+}
+
 // A record whose folder cannot hold the history (here: it is gone) sends the games to the
 // player's data folder; a note beside the game says so, and the results window names the
 // history it shows.
