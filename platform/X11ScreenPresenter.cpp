@@ -254,10 +254,8 @@ bool X11ScreenPresenter::nativeEventFilter(const QByteArray& eventType, void* me
             stampAnswered(notify->time);
         return false;
     }
-    if (type == XCB_CLIENT_MESSAGE) {
-        clientMessage(*reinterpret_cast<const xcb_client_message_event_t*>(event));
-        return false;
-    }
+    if (type == XCB_CLIENT_MESSAGE)
+        return clientMessage(*reinterpret_cast<const xcb_client_message_event_t*>(event));
     if (type != XCB_GE_GENERIC || presentOpcode_ == 0)
         return false;
     const auto* generic = reinterpret_cast<const xcb_ge_generic_event_t*>(event);
@@ -350,25 +348,30 @@ void X11ScreenPresenter::discardCountersQuery(Pending& pending)
     pending.countersQuery = 0;
 }
 
-void X11ScreenPresenter::clientMessage(const xcb_client_message_event_t& message)
+bool X11ScreenPresenter::clientMessage(const xcb_client_message_event_t& message)
 {
     if (!counter_ || message.window != counter_->window() || message.format != 32)
-        return;
+        return false;
     const std::uint32_t* l = message.data.data32;
     if (message.type == atoms_.protocols && l[0] == atoms_.syncRequest && l[4] != 0) {
         if (counter_->answer(low32High32(l[2], l[3])))
             for (Pending& pending : pending_)
                 pending.inFrame = false;
         xcb_flush(connection_);
-        return;
+        // Qt answers on its own counter, which the window manager may use as well.
+        return false;
     }
     const std::int64_t now = times_.clock().nowMicroseconds();
     if (message.type == atoms_.frameDrawn) {
         frames_.drawn(low32High32(l[0], l[1]), static_cast<std::int64_t>(low32High32(l[2], l[3])), now);
-    } else if (message.type == atoms_.frameTimings) {
+        return true;
+    }
+    if (message.type == atoms_.frameTimings) {
         if (const auto verdict = frames_.timings(low32High32(l[0], l[1]), static_cast<std::int32_t>(l[2]), now))
             timingsCame(*verdict);
+        return true;
     }
+    return false;
 }
 
 void X11ScreenPresenter::timingsCame(const CompositorFrameTimes::Verdict& verdict)

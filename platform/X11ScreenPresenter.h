@@ -117,7 +117,8 @@ private:
     void abandonFrame(Pending& pending);
     void installCounter(Pending& pending);
     void discardCountersQuery(Pending& pending);
-    void clientMessage(const xcb_client_message_event_t& message);
+    // Whether the message is the compositor's report of a frame, which only this reads.
+    bool clientMessage(const xcb_client_message_event_t& message);
     void timingsCame(const CompositorFrameTimes::Verdict& verdict);
     void settleOverdue();
     void armTimeout();
