@@ -128,10 +128,8 @@ std::unique_ptr<X11ScreenPresenter> X11ScreenPresenter::createFor(QWidget& widge
                                         && screenTakesQtsPixels(connection, screen)
                                     ? presentOpcode(connection)
                                     : 0;
-    const bool frameCounters = hasSync && atoms.counters != XCB_ATOM_NONE && atoms.frameDrawn != XCB_ATOM_NONE
-                               && atoms.frameTimings != XCB_ATOM_NONE;
     return std::unique_ptr<X11ScreenPresenter>(
-        new X11ScreenPresenter(widget, times, connection, atoms, opcode, frameCounters));
+        new X11ScreenPresenter(widget, times, connection, atoms, opcode, hasSync));
 }
 
 X11ScreenPresenter::X11ScreenPresenter(QWidget& widget, EventClock& times, xcb_connection_t* connection,
@@ -301,7 +299,6 @@ void X11ScreenPresenter::endFrame(Pending& pending)
     const bool composited = compositedAt(pending);
     if (composited && !counter_)
         installCounter(pending);
-    discardCountersQuery(pending);
     if (!pending.inFrame)
         return;
     pending.inFrame = false;
@@ -501,7 +498,6 @@ void X11ScreenPresenter::settleOverdue()
             continue;
         if (pending->awaitingTimings) {
             pending->awaitingTimings = false;
-            frames_.forget(id);
             settleIfAnswered(id);
         } else if (pending->throughPresent && !pending->ustUs)
             paintThePlainWay(*pending);
