@@ -3,8 +3,6 @@
 #include <xcb/sync.h>
 #include <xcb/xcb.h>
 
-#include <vector>
-
 namespace {
 
 // mutter asks for 240 beyond the value it last saw; a request further ahead is no window manager's.
@@ -21,26 +19,15 @@ std::unique_ptr<X11FrameCounter> X11FrameCounter::install(xcb_connection_t* conn
                                                           std::uint32_t counterProperty,
                                                           const xcb_get_property_reply_t& existing)
 {
-    const bool none = existing.type == XCB_ATOM_NONE;
-    const bool qtsOnly = existing.type == XCB_ATOM_CARDINAL && existing.format == 32
-                         && xcb_get_property_value_length(&existing) == 4;
-    if (!none && !qtsOnly)
+    if (existing.type != XCB_ATOM_CARDINAL || existing.format != 32 || xcb_get_property_value_length(&existing) != 4)
         return nullptr;
-    std::vector<std::uint32_t> counters;
-    if (qtsOnly) {
-        counters.push_back(*static_cast<const std::uint32_t*>(xcb_get_property_value(&existing)));
-    } else {
-        // A first counter that nobody sets: the window does not list _NET_WM_SYNC_REQUEST, so
-        // no window manager asks anything of it.
-        counters.push_back(xcb_generate_id(connection));
-        xcb_sync_create_counter(connection, counters.back(), syncValue(0));
-    }
-    counters.push_back(xcb_generate_id(connection));
+    const std::uint32_t counters[] = {*static_cast<const std::uint32_t*>(xcb_get_property_value(&existing)),
+                                      xcb_generate_id(connection)};
     // Even: the window is drawn from the start.
-    xcb_sync_create_counter(connection, counters.back(), syncValue(0));
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, counterProperty, XCB_ATOM_CARDINAL, 32,
-                        static_cast<std::uint32_t>(counters.size()), counters.data());
-    return std::unique_ptr<X11FrameCounter>(new X11FrameCounter(connection, window, counters.back()));
+    xcb_sync_create_counter(connection, counters[1], syncValue(0));
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, counterProperty, XCB_ATOM_CARDINAL, 32, 2,
+                        counters);
+    return std::unique_ptr<X11FrameCounter>(new X11FrameCounter(connection, window, counters[1]));
 }
 
 X11FrameCounter::X11FrameCounter(xcb_connection_t* connection, std::uint32_t window, std::uint32_t counter)

@@ -13,8 +13,8 @@ struct xcb_get_property_reply_t;
 class X11FrameCounter {
 public:
     // Adds a counter to the window's, where `existing` (its _NET_WM_SYNC_REQUEST_COUNTER) names
-    // at most Qt's own; Qt's stays the first, which window managers without frame
-    // synchronization keep using for their resizes. Nothing where another extended counter is there.
+    // Qt's own alone; Qt's stays the first, which window managers without frame synchronization
+    // keep using for their resizes. Nothing where the window has no counter or two already.
     static std::unique_ptr<X11FrameCounter> install(xcb_connection_t* connection, std::uint32_t window,
                                                     std::uint32_t counterProperty,
                                                     const xcb_get_property_reply_t& existing);

@@ -204,8 +204,8 @@ bool X11ScreenPresenter::presentPicture(Pending& pending)
     }
     pending.compositorQuery = xcb_get_selection_owner(connection_, atoms_.compositor).sequence;
     // Only a window of fixed size: the window manager never resizes it, so hardly ever asks it
-    // to sync, and the counter is installed only once a compositing manager is seen.
-    if (frameCounters_ && !counter_ && top->minimumSize() == top->maximumSize())
+    // to sync; and only once a compositing manager was seen, so that without one nothing changes.
+    if (frameCounters_ && compositorSeen_ && !counter_ && top->minimumSize() == top->maximumSize())
         pending.countersQuery =
             xcb_get_property(connection_, 0, window, atoms_.counters, XCB_ATOM_CARDINAL, 0, 2).sequence;
     const xcb_pixmap_t pixmap = xcb_generate_id(connection_);
@@ -482,6 +482,7 @@ bool X11ScreenPresenter::compositedAt(Pending& pending)
     std::free(reply);
     std::free(error);
     pending.composited = owned;
+    compositorSeen_ = compositorSeen_ || owned;
     return owned;
 }
 

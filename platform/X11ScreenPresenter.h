@@ -131,6 +131,7 @@ private:
     Atoms atoms_;
     std::uint8_t presentOpcode_;
     bool frameCounters_;  // the server has Sync
+    bool compositorSeen_ = false;
     std::unique_ptr<X11FrameCounter> counter_;
     CompositorFrameTimes frames_;
     std::uint32_t presentEvents_ = 0;

@@ -269,6 +269,7 @@ TEST_F(X11Presenter, theStopIsTheCompletionOfThePresentedPictureAtTheFirstBlankA
     EXPECT_EQ(presenter->tally().completions, 5);
     EXPECT_EQ(presenter->tally().serverStampFallbacks + presenter->tally().flushFallbacks, 0);
     EXPECT_EQ(presenter->tally().composited, 0);
+    EXPECT_EQ(watch->counters().size(), 1u) << "Qt's own alone: no frame counter without a compositing manager";
 
     // Once shown, the widget's own paints reach the window again.
     drawPicture(reel.surface(), 9);
@@ -297,7 +298,7 @@ std::uint32_t low32(std::uint64_t value) { return static_cast<std::uint32_t>(val
 std::uint32_t high32(std::uint64_t value) { return static_cast<std::uint32_t>(value >> 32); }
 
 // A compositing manager (this test stands in for one) that reports its frames: once it is seen,
-// the window gets a second, extended frame counter; every later picture is presented inside a
+// the window gets a second, extended frame counter at the next stop; every later picture is presented inside a
 // frame of it, which ends (an even value) once the picture is in the window. The stop's time is
 // the presentation the compositor then reports for that value, where it can be one; otherwise
 // the completion, counted as under a compositor, at once where the report says it does not know
@@ -311,9 +312,13 @@ TEST_F(X11Presenter, underACompositorThatReportsItsFramesTheStopIsThePresentatio
     watch->ownSelection("_NET_WM_CM_S0");
     std::optional<X11ScreenPresenter::Outcome> outcome;
     presenter->setObserver([&](const X11ScreenPresenter::Outcome& o) { outcome = o; });
-    presenter->present({});
-    QTRY_VERIFY_WITH_TIMEOUT(outcome.has_value(), 3 * X11ScreenPresenter::kStampTimeoutMs);
-    EXPECT_EQ(outcome->source, X11ScreenPresenter::Source::Completion) << "the counter is new";
+    // The first stop shows the compositor, the second gives the window its counter.
+    for (int stop = 0; stop < 2; ++stop) {
+        outcome.reset();
+        presenter->present({});
+        QTRY_VERIFY_WITH_TIMEOUT(outcome.has_value(), 3 * X11ScreenPresenter::kStampTimeoutMs);
+        EXPECT_EQ(outcome->source, X11ScreenPresenter::Source::Completion);
+    }
     const std::vector<std::uint32_t> counters = watch->counters();
     ASSERT_EQ(counters.size(), 2u);
     ASSERT_EQ(watch->counterValue(counters[1]), 0u);
