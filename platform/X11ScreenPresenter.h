@@ -100,9 +100,9 @@ private:
         std::optional<std::uint64_t> ustUs;
         unsigned compositorQuery;  // sequence of the request for the compositor's selection owner
         std::optional<bool> composited;
-        unsigned countersQuery = 0;  // sequence of the request for the window's frame counters
-        bool inFrame = false;        // presented inside a frame of the counter, not yet ended
-        bool awaitingTimings = false;
+        unsigned countersQuery;  // sequence of the request for the window's frame counters
+        bool inFrame;            // presented inside a frame of the counter, not yet ended
+        bool awaitingTimings;
         std::optional<std::int64_t> presentedAtUs;
     };
     bool presentPicture(Pending& pending);
