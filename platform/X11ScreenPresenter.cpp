@@ -1,5 +1,7 @@
 #include "platform/X11ScreenPresenter.h"
 
+#include "platform/X11FrameCounter.h"
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QSysInfo>
@@ -7,6 +9,7 @@
 #include <qpa/qplatformnativeinterface.h>
 
 #include <xcb/present.h>
+#include <xcb/sync.h>
 #include <xcb/xcb.h>
 #include <xcb/xcbext.h>
 
@@ -88,6 +91,11 @@ std::uint8_t presentOpcode(xcb_connection_t* connection)
     return extension->major_opcode;
 }
 
+std::uint64_t low32High32(std::uint32_t low, std::uint32_t high)
+{
+    return std::uint64_t{high} << 32 | low;
+}
+
 } // namespace
 
 std::unique_ptr<X11ScreenPresenter> X11ScreenPresenter::createFor(QWidget& widget, EventClock& times, PresentUse use)
@@ -97,24 +105,37 @@ std::unique_ptr<X11ScreenPresenter> X11ScreenPresenter::createFor(QWidget& widge
     if (!connection)
         return nullptr;
     const int screen = defaultScreenNumber();
-    // Asked together: one wait for both answers.
+    // Asked together: one wait for all the answers.
     const auto stampCookie = internAtom(connection, "_ZUMIKKO_PICTURE_SHOWN");
     const auto compositorCookie = internAtom(connection, "_NET_WM_CM_S" + std::to_string(screen));
+    const auto countersCookie = internAtom(connection, "_NET_WM_SYNC_REQUEST_COUNTER");
+    const auto drawnCookie = internAtom(connection, "_NET_WM_FRAME_DRAWN");
+    const auto timingsCookie = internAtom(connection, "_NET_WM_FRAME_TIMINGS");
+    const auto protocolsCookie = internAtom(connection, "WM_PROTOCOLS");
+    const auto syncRequestCookie = internAtom(connection, "_NET_WM_SYNC_REQUEST");
     xcb_prefetch_extension_data(connection, &xcb_present_id);
-    const Atoms atoms{atomReply(connection, stampCookie), atomReply(connection, compositorCookie)};
+    // Sync carries the frames a compositing manager reports; Qt asked for it already.
+    xcb_prefetch_extension_data(connection, &xcb_sync_id);
+    const xcb_query_extension_reply_t* sync = xcb_get_extension_data(connection, &xcb_sync_id);
+    const bool hasSync = sync && sync->present;
+    const Atoms atoms{atomReply(connection, stampCookie),    atomReply(connection, compositorCookie),
+                      atomReply(connection, countersCookie), atomReply(connection, drawnCookie),
+                      atomReply(connection, timingsCookie),  atomReply(connection, protocolsCookie),
+                      atomReply(connection, syncRequestCookie)};
     if (atoms.stamp == XCB_ATOM_NONE)
         return nullptr;
     const std::uint8_t opcode = use == PresentUse::WhereOffered && atoms.compositor != XCB_ATOM_NONE
                                         && screenTakesQtsPixels(connection, screen)
                                     ? presentOpcode(connection)
                                     : 0;
-    return std::unique_ptr<X11ScreenPresenter>(new X11ScreenPresenter(widget, times, connection, atoms, opcode));
+    return std::unique_ptr<X11ScreenPresenter>(
+        new X11ScreenPresenter(widget, times, connection, atoms, opcode, hasSync));
 }
 
 X11ScreenPresenter::X11ScreenPresenter(QWidget& widget, EventClock& times, xcb_connection_t* connection,
-                                       Atoms atoms, std::uint8_t presentOpcode)
+                                       Atoms atoms, std::uint8_t presentOpcode, bool frameCounters)
     : widget_(widget), times_(times), connection_(connection), atoms_(atoms), presentOpcode_(presentOpcode),
-      hold_(widget)
+      frameCounters_(frameCounters), hold_(widget)
 {
     timeout_.setSingleShot(true);
     timeout_.setTimerType(Qt::PreciseTimer);
@@ -133,7 +154,7 @@ std::optional<std::int64_t> X11ScreenPresenter::present(Stamped stamped)
     // The widget must paint this picture itself; an earlier picture still awaited lands first.
     hold_.release();
     const std::int64_t drawnAt = times_.clock().nowMicroseconds();
-    Pending pending{nextId_++, std::move(stamped), drawnAt, 0, 0, false, false, {}, {}, 0};
+    Pending pending{nextId_++, std::move(stamped), drawnAt, 0, 0, false, false, {}, {}, 0, {}, 0, false, false, {}};
     if (usesPresent() && presentPicture(pending)) {
         pending.throughPresent = true;
         // Qt would put the same picture into the window before the vertical blank.
@@ -148,8 +169,13 @@ std::optional<std::int64_t> X11ScreenPresenter::present(Stamped stamped)
     pending.flushedAtUs = times_.clock().nowMicroseconds();
     pending.deadlineUs = pending.flushedAtUs + std::int64_t{1000} * (pending.throughPresent ? kCompletionTimeoutMs
                                                                                            : kStampTimeoutMs);
-    while (pending_.size() >= kMaxPending)
+    while (pending_.size() >= kMaxPending) {
+        abandonFrame(pending_.front());
+        compositedAt(pending_.front());
+        discardCountersQuery(pending_.front());
+        frames_.forget(pending_.front().id);
         pending_.pop_front();
+    }
     pending_.push_back(std::move(pending));
     releaseHoldUnlessAwaited();
     armTimeout();
@@ -177,6 +203,11 @@ bool X11ScreenPresenter::presentPicture(Pending& pending)
         presentWindow_ = window;
     }
     pending.compositorQuery = xcb_get_selection_owner(connection_, atoms_.compositor).sequence;
+    // Only a window of fixed size: the window manager never resizes it, so hardly ever asks it
+    // to sync; and only once a compositing manager was seen, so that without one nothing changes.
+    if (frameCounters_ && compositorSeen_ && !counter_ && top->minimumSize() == top->maximumSize())
+        pending.countersQuery =
+            xcb_get_property(connection_, 0, window, atoms_.counters, XCB_ATOM_CARDINAL, 0, 2).sequence;
     const xcb_pixmap_t pixmap = xcb_generate_id(connection_);
     const auto width = static_cast<std::uint16_t>(picture.width());
     const auto height = static_cast<std::uint16_t>(picture.height());
@@ -188,6 +219,12 @@ bool X11ScreenPresenter::presentPicture(Pending& pending)
     xcb_free_gc(connection_, gc);
     // Stamped once the server has the whole picture and before it can have shown any of it.
     sendStamp(pending.id);
+    // The compositor draws nothing of the window until the frame is ended, which happens when
+    // the picture is in the window: the frame it then reports is the first to show the picture.
+    if (counter_ && counter_->window() == window && !counter_->open()) {
+        counter_->begin();
+        pending.inFrame = true;
+    }
     xcb_present_pixmap(connection_, window, pixmap, pending.id, XCB_NONE, XCB_NONE,
                        static_cast<std::int16_t>(qRound(at.x() * ratio)), static_cast<std::int16_t>(qRound(at.y() * ratio)),
                        XCB_NONE, XCB_NONE, XCB_NONE, XCB_PRESENT_OPTION_COPY, 0, 0, 0, 0, nullptr);
@@ -215,6 +252,8 @@ bool X11ScreenPresenter::nativeEventFilter(const QByteArray& eventType, void* me
             stampAnswered(notify->time);
         return false;
     }
+    if (type == XCB_CLIENT_MESSAGE)
+        return clientMessage(*reinterpret_cast<const xcb_client_message_event_t*>(event));
     if (type != XCB_GE_GENERIC || presentOpcode_ == 0)
         return false;
     const auto* generic = reinterpret_cast<const xcb_ge_generic_event_t*>(event);
@@ -251,7 +290,95 @@ void X11ScreenPresenter::completed(std::uint32_t serial, std::uint8_t mode, std:
         return;
     }
     pending->ustUs = ustUs;
+    endFrame(*pending);
     settleIfAnswered(serial);
+}
+
+void X11ScreenPresenter::endFrame(Pending& pending)
+{
+    const bool composited = compositedAt(pending);
+    if (composited && !counter_)
+        installCounter(pending);
+    if (!pending.inFrame)
+        return;
+    pending.inFrame = false;
+    const std::uint64_t ended = counter_->end();
+    xcb_flush(connection_);
+    const std::optional<std::int64_t> completedAt = times_.serverMicrosecondMoment(*pending.ustUs);
+    if (!composited || !completedAt)
+        return;
+    frames_.ended(pending.id, ended, *completedAt);
+    pending.awaitingTimings = true;
+    pending.deadlineUs = times_.clock().nowMicroseconds() + std::int64_t{1000} * kFrameTimingsTimeoutMs;
+    armTimeout();
+}
+
+void X11ScreenPresenter::abandonFrame(Pending& pending)
+{
+    if (!pending.inFrame)
+        return;
+    pending.inFrame = false;
+    counter_->end();
+    xcb_flush(connection_);
+}
+
+void X11ScreenPresenter::installCounter(Pending& pending)
+{
+    if (pending.countersQuery == 0)
+        return;
+    void* reply = nullptr;
+    xcb_generic_error_t* error = nullptr;
+    // Answered before the completion that came already: no wait.
+    if (xcb_poll_for_reply(connection_, pending.countersQuery, &reply, &error) && reply)
+        counter_ = X11FrameCounter::install(connection_, presentWindow_, atoms_.counters,
+                                            *static_cast<xcb_get_property_reply_t*>(reply));
+    xcb_flush(connection_);
+    pending.countersQuery = 0;
+    std::free(reply);
+    std::free(error);
+}
+
+void X11ScreenPresenter::discardCountersQuery(Pending& pending)
+{
+    if (pending.countersQuery != 0)
+        xcb_discard_reply(connection_, pending.countersQuery);
+    pending.countersQuery = 0;
+}
+
+bool X11ScreenPresenter::clientMessage(const xcb_client_message_event_t& message)
+{
+    if (!counter_ || message.window != counter_->window() || message.format != 32)
+        return false;
+    const std::uint32_t* l = message.data.data32;
+    if (message.type == atoms_.protocols && l[0] == atoms_.syncRequest && l[4] != 0) {
+        if (counter_->answer(low32High32(l[2], l[3])))
+            for (Pending& pending : pending_)
+                pending.inFrame = false;
+        xcb_flush(connection_);
+        // Qt answers on its own counter, which the window manager may use as well.
+        return false;
+    }
+    const std::int64_t now = times_.clock().nowMicroseconds();
+    if (message.type == atoms_.frameDrawn) {
+        frames_.drawn(low32High32(l[0], l[1]), static_cast<std::int64_t>(low32High32(l[2], l[3])), now);
+        return true;
+    }
+    if (message.type == atoms_.frameTimings) {
+        if (const auto verdict = frames_.timings(low32High32(l[0], l[1]), static_cast<std::int32_t>(l[2]), now))
+            timingsCame(*verdict);
+        return true;
+    }
+    return false;
+}
+
+void X11ScreenPresenter::timingsCame(const CompositorFrameTimes::Verdict& verdict)
+{
+    Pending* pending = find(verdict.stop);
+    if (!pending || !pending->awaitingTimings)
+        return;
+    pending->awaitingTimings = false;
+    pending->presentedAtUs = verdict.presentedAtUs;
+    settleIfAnswered(verdict.stop);
 }
 
 void X11ScreenPresenter::settleIfAnswered(std::uint32_t id)
@@ -263,7 +390,13 @@ void X11ScreenPresenter::settleIfAnswered(std::uint32_t id)
         const std::optional<std::int64_t> completedAt = times_.serverMicrosecondMoment(*pending->ustUs);
         // Never before the server had the picture.
         if (completedAt && *completedAt >= *pending->serverHadItAtUs - kHalfStampUs) {
-            settle(id, Source::Completion, *completedAt);
+            // The compositor's report, or its timeout, settles it.
+            if (pending->awaitingTimings)
+                return;
+            if (pending->presentedAtUs)
+                settle(id, Source::Presentation, *pending->presentedAtUs);
+            else
+                settle(id, Source::Completion, *completedAt);
             return;
         }
     }
@@ -275,6 +408,7 @@ void X11ScreenPresenter::settleIfAnswered(std::uint32_t id)
 
 void X11ScreenPresenter::paintThePlainWay(Pending& pending)
 {
+    abandonFrame(pending);
     pending.throughPresent = false;
     pending.ustUs.reset();
     pending.stampAnswered = false;
@@ -299,10 +433,18 @@ void X11ScreenPresenter::settle(std::uint32_t id, Source source, std::int64_t sh
         return;
     Pending settled = std::move(*found);
     pending_.erase(found);
+    abandonFrame(settled);
+    discardCountersQuery(settled);
+    frames_.forget(id);
     Outcome outcome{source, shownAtUs, settled.serverHadItAtUs, {}, compositedAt(settled)};
     if (source == Source::Completion)
         outcome.completedAtUs = shownAtUs;
+    if (source == Source::Presentation && settled.ustUs)
+        outcome.completedAtUs = times_.serverMicrosecondMoment(*settled.ustUs);
     switch (source) {
+    case Source::Presentation:
+        ++tally_.presentations;
+        break;
     case Source::Completion:
         ++tally_.completions;
         tally_.composited += outcome.composited ? 1 : 0;
@@ -324,6 +466,8 @@ void X11ScreenPresenter::settle(std::uint32_t id, Source source, std::int64_t sh
 
 bool X11ScreenPresenter::compositedAt(Pending& pending)
 {
+    if (pending.composited)
+        return *pending.composited;
     if (pending.compositorQuery == 0)
         return false;
     void* reply = nullptr;
@@ -331,11 +475,14 @@ bool X11ScreenPresenter::compositedAt(Pending& pending)
     // Answered before the stamp that came back already: no wait.
     if (!xcb_poll_for_reply(connection_, pending.compositorQuery, &reply, &error)) {
         xcb_discard_reply(connection_, pending.compositorQuery);
+        pending.composited = false;
         return false;
     }
     const bool owned = reply && static_cast<xcb_get_selection_owner_reply_t*>(reply)->owner != XCB_NONE;
     std::free(reply);
     std::free(error);
+    pending.composited = owned;
+    compositorSeen_ = compositorSeen_ || owned;
     return owned;
 }
 
@@ -350,7 +497,10 @@ void X11ScreenPresenter::settleOverdue()
         Pending* pending = find(id);
         if (!pending)
             continue;
-        if (pending->throughPresent && !pending->ustUs)
+        if (pending->awaitingTimings) {
+            pending->awaitingTimings = false;
+            settleIfAnswered(id);
+        } else if (pending->throughPresent && !pending->ustUs)
             paintThePlainWay(*pending);
         else
             settle(id, Source::Flush, pending->flushedAtUs);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/CompositorFrameTimes.h"
 #include "platform/EventClock.h"
 #include "platform/PaintHold.h"
 #include "platform/ScreenPresenter.h"
@@ -14,6 +15,8 @@
 #include <optional>
 
 class QWidget;
+class X11FrameCounter;
+struct xcb_client_message_event_t;
 struct xcb_connection_t;
 
 // On X11 a stop picture reaches the screen at a vertical blank. Where the server has the Present
@@ -25,14 +28,21 @@ struct xcb_connection_t;
 // before it is not believed. Without Present, or without a completion in time, the widget is
 // painted as Qt paints it and that stamp is the stop's time; without the stamp, the moment of
 // the flush.
+// Under a compositing manager the completion is when the picture reached the window's pixmap.
+// Where the compositor takes part in extended frame synchronization (mutter), the fixed-size
+// window gets a frame counter, the picture is presented inside a frame of it, and the stop's time
+// is the presentation time the compositor reports for that frame; where that report does not
+// come in time or carries no believable time, the completion stands and is counted as such.
 class X11ScreenPresenter final : public ScreenPresenter, public QAbstractNativeEventFilter {
 public:
     // How long a completion may take before the picture is painted the plain way.
     static constexpr int kCompletionTimeoutMs = 100;
     // How long a stamp may take before the moment of the flush stands in for it.
     static constexpr int kStampTimeoutMs = 1000;
+    // How long after the completion the compositor's report of the frame may take.
+    static constexpr int kFrameTimingsTimeoutMs = CompositorFrameTimes::kMaxDelayUs / 1000;
 
-    enum class Source { Completion, ServerStamp, Flush };
+    enum class Source { Presentation, Completion, ServerStamp, Flush };
     // What one stop's time came from, for the benchmark.
     struct Outcome {
         Source source;
@@ -43,10 +53,11 @@ public:
     };
     // Stops counted by where their time came from.
     struct Tally {
+        int presentations = 0;  // the compositor's presentation time
         int completions = 0;
         int serverStampFallbacks = 0;
         int flushFallbacks = 0;
-        int composited = 0;
+        int composited = 0;  // of the completions, those under a compositing manager: a fallback
     };
 
     // Never: as on a server without Present (the X servers at hand cannot turn it off).
@@ -68,9 +79,14 @@ private:
     struct Atoms {
         std::uint32_t stamp;
         std::uint32_t compositor;
+        std::uint32_t counters;  // _NET_WM_SYNC_REQUEST_COUNTER
+        std::uint32_t frameDrawn;
+        std::uint32_t frameTimings;
+        std::uint32_t protocols;  // WM_PROTOCOLS
+        std::uint32_t syncRequest;
     };
     X11ScreenPresenter(QWidget& widget, EventClock& times, xcb_connection_t* connection, Atoms atoms,
-                       std::uint8_t presentOpcode);
+                       std::uint8_t presentOpcode, bool frameCounters);
 
     struct Pending {
         std::uint32_t id;
@@ -83,6 +99,11 @@ private:
         std::optional<std::int64_t> serverHadItAtUs;
         std::optional<std::uint64_t> ustUs;
         unsigned compositorQuery;  // sequence of the request for the compositor's selection owner
+        std::optional<bool> composited;
+        unsigned countersQuery;  // sequence of the request for the window's frame counters
+        bool inFrame;            // presented inside a frame of the counter, not yet ended
+        bool awaitingTimings;
+        std::optional<std::int64_t> presentedAtUs;
     };
     bool presentPicture(Pending& pending);
     void sendStamp(std::uint32_t id);
@@ -92,6 +113,13 @@ private:
     void settleIfAnswered(std::uint32_t id);
     void settle(std::uint32_t id, Source source, std::int64_t shownAtUs);
     bool compositedAt(Pending& pending);
+    void endFrame(Pending& pending);
+    void abandonFrame(Pending& pending);
+    void installCounter(Pending& pending);
+    void discardCountersQuery(Pending& pending);
+    // Whether the message is the compositor's report of a frame, which only this reads.
+    bool clientMessage(const xcb_client_message_event_t& message);
+    void timingsCame(const CompositorFrameTimes::Verdict& verdict);
     void settleOverdue();
     void armTimeout();
     void releaseHoldUnlessAwaited();
@@ -102,6 +130,10 @@ private:
     xcb_connection_t* connection_;
     Atoms atoms_;
     std::uint8_t presentOpcode_;
+    bool frameCounters_;  // the server has Sync
+    bool compositorSeen_ = false;
+    std::unique_ptr<X11FrameCounter> counter_;
+    CompositorFrameTimes frames_;
     std::uint32_t presentEvents_ = 0;
     std::uint32_t presentWindow_ = 0;
     std::uint32_t nextId_ = 1;

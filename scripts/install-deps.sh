@@ -18,7 +18,7 @@ packages=(
   at-spi2-core python3-pyatspi dbus
   libx11-dev libxtst-dev libxdamage-dev libxext-dev libxfixes-dev stress-ng
   dpkg-dev file fakeroot lintian desktop-file-utils appstream
-  clang libclang-rt-14-dev libxcb1-dev libxcb-present-dev
+  clang libclang-rt-14-dev libxcb1-dev libxcb-present-dev libxcb-sync-dev
   libwayland-dev wayland-protocols qt6-wayland qt6-base-private-dev weston
 )
 

@@ -1,6 +1,8 @@
 // Presents reel-sized pictures the way the game presents its stops, at random moments, and
 // prints how long after the server's stamp (the moment it had the picture) the completion came:
-// the display's own delay that a stop's time now includes. Needs an X server, e.g.
+// the display's own delay that a stop's time now includes; under a compositing manager that
+// reports its frames, also how long after the completion the reported presentation came. Needs
+// an X server, e.g.
 //     xvfb-run -a build/bench/present_delay/present_delay [stops, default 100]
 #include "platform/EventClock.h"
 #include "platform/SteadyClock.h"
@@ -38,7 +40,8 @@ int main(int argc, char** argv)
     const int stops = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
 
     QWidget window;
-    window.resize(200, 90);
+    // Fixed in size as the game's window: only such a window gets a frame counter.
+    window.setFixedSize(200, 90);
     SurfaceWidget reel(137, 33, 0x000000, &window);
     reel.move(23, 41);
     window.show();
@@ -53,10 +56,13 @@ int main(int argc, char** argv)
         return 1;
     }
     std::vector<double> delaysMs;
+    std::vector<double> presentedAfterMs;
     int composited = 0;
     presenter->setObserver([&](const X11ScreenPresenter::Outcome& outcome) {
         if (outcome.completedAtUs && outcome.serverHadItAtUs)
             delaysMs.push_back((*outcome.completedAtUs - *outcome.serverHadItAtUs) / 1000.0);
+        if (outcome.source == X11ScreenPresenter::Source::Presentation && outcome.completedAtUs)
+            presentedAfterMs.push_back((outcome.shownAtUs - *outcome.completedAtUs) / 1000.0);
         composited += outcome.composited ? 1 : 0;
     });
 
@@ -72,10 +78,18 @@ int main(int argc, char** argv)
     }
 
     const X11ScreenPresenter::Tally& tally = presenter->tally();
-    std::printf("present_delay: %d stops; Present %s; completions %d, fallbacks to the server's stamp %d, "
-                "to the flush %d; under a compositing manager %d\n",
-                stops, presenter->usesPresent() ? "used" : "not offered", tally.completions,
-                tally.serverStampFallbacks, tally.flushFallbacks, composited);
+    std::printf("present_delay: %d stops; Present %s; the compositor's presentation %d, completions %d (under a "
+                "compositing manager %d), fallbacks to the server's stamp %d, to the flush %d; under a compositing "
+                "manager %d in all\n",
+                stops, presenter->usesPresent() ? "used" : "not offered", tally.presentations, tally.completions,
+                tally.composited, tally.serverStampFallbacks, tally.flushFallbacks, composited);
+    if (!presentedAfterMs.empty()) {
+        std::sort(presentedAfterMs.begin(), presentedAfterMs.end());
+        const double mean = std::accumulate(presentedAfterMs.begin(), presentedAfterMs.end(), 0.0)
+                            / static_cast<double>(presentedAfterMs.size());
+        std::printf("presentation - completion, ms: mean %.2f, min %.2f, max %.2f\n", mean, presentedAfterMs.front(),
+                    presentedAfterMs.back());
+    }
     if (delaysMs.empty())
         return 0;
     std::sort(delaysMs.begin(), delaysMs.end());
