@@ -393,6 +393,12 @@ TEST_F(X11Presenter, underACompositorThatReportsItsFramesTheStopIsThePresentatio
     watch->send("WM_PROTOCOLS", {watch->atom("_NET_WM_SYNC_REQUEST"), 0, low32(beyond), high32(beyond), 1});
     QTest::qWait(50);
     EXPECT_EQ(watch->counterValue(counters[1]), value + 244);
+
+    // A presenter that goes while its frame is open ends the frame: a compositor would
+    // otherwise never draw the window again.
+    presenter->present({});
+    presenter.reset();
+    QTRY_COMPARE(watch->counterValue(counters[1]), value + 246);
 }
 
 // Under a real compositing manager that reports its frames (mutter), once the compositor shows
