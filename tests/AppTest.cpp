@@ -416,7 +416,8 @@ TEST_F(AppTest, everyCellTheMarqueeChangesReachesTheScreen)
     EXPECT_TRUE(surfaceFromImage(shown.toImage()) == window->ledBar()->surface());
 }
 
-// Every way out closes the four devices in order and leaves the event loop with status 0, which
+// Every way out closes the four devices in order, stops the marquee and the title, and leaves
+// the event loop with status 0, which
 // is how a desktop tells a clean end from a crash.
 TEST_F(AppTest, quittingClosingAndEndingOnASignalLeaveTheEventLoopWithStatusZero)
 {
@@ -441,6 +442,7 @@ TEST_F(AppTest, quittingClosingAndEndingOnASignalLeaveTheEventLoopWithStatusZero
         ending.startUp();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&ending.window())) << way.what;
         ending.window().startButton()->click();
+        QTRY_VERIFY(ending.window().animationsArmed());
         EXPECT_EQ(exitStatusOf([&] {
                       EXPECT_TRUE(ending.reelTimerActive()) << way.what;
                       log.clear();
@@ -450,6 +452,7 @@ TEST_F(AppTest, quittingClosingAndEndingOnASignalLeaveTheEventLoopWithStatusZero
             << way.what;
         EXPECT_TRUE(ending.ended()) << way.what;
         EXPECT_FALSE(ending.reelTimerActive()) << way.what;
+        EXPECT_FALSE(ending.window().animationsArmed()) << way.what;
         // A signal comes on a later pass of the loop, which a reel tick may take first.
         ASSERT_GE(log.size(), 4u) << way.what;
         EXPECT_EQ(std::vector<std::string>(log.end() - 4, log.end()),
