@@ -417,8 +417,7 @@ TEST_F(AppTest, everyCellTheMarqueeChangesReachesTheScreen)
 }
 
 // Every way out closes the four devices in order, stops the marquee and the title, and leaves
-// the event loop with status 0, which
-// is how a desktop tells a clean end from a crash.
+// the event loop with status 0, which is how a desktop tells a clean end from a crash.
 TEST_F(AppTest, quittingClosingAndEndingOnASignalLeaveTheEventLoopWithStatusZero)
 {
     struct Way {
