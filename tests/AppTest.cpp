@@ -17,6 +17,7 @@
 #include "tests/record/RecordWindowTestSupport.h"
 
 #include <QApplication>
+#include <SQLiteCpp/Database.h>
 #include <QDialog>
 #include <QLabel>
 #include <QMenuBar>
@@ -36,6 +37,7 @@
 #include <algorithm>
 #include <csignal>
 #include <functional>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 
@@ -527,6 +529,43 @@ TEST_F(AppTest, textFromTheFileIsShownAsPlainTextInTheMessageBoxesAndLabels)
 
     for (const QLabel* label : window->findChildren<QLabel*>())
         EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
+}
+
+// Games the history could not keep are named as the program ends: in a box when the player
+// quits, on stderr when the session ends it (nobody is there to close a box).
+TEST_F(AppTest, gamesTheHistoryCouldNotKeepAreNamedInABoxOnQuitAndOnStderrOnASignal)
+{
+    app.reset();
+    const std::string history = directory.path() + "/history.sqlite3";
+    struct Way {
+        const char* what;
+        std::function<void(MainWindow&)> end;
+        bool box;
+    };
+    const Way ways[] = {
+        {"終了", [](MainWindow& w) { w.quitAction()->trigger(); }, true},
+        {"SIGTERM", [](MainWindow&) { std::raise(SIGTERM); }, false},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.what);
+        TerminationSignals terminationSignals;
+        App ending(App::Devices{start, kaiten, bgm, goal}, clock, random, shell, directory.path(),
+                   directory.path() + "/score.dat");
+        ending.endOn(terminationSignals);
+        // Another program holds the history for as long as this one runs.
+        SQLite::Database other(history, SQLite::OPEN_READWRITE);
+        other.exec("BEGIN EXCLUSIVE");
+        ending.results().history().recordFinishedGame({0, 0, 3456, 0, std::vector<StopResult>(10, {'K', 300'000, 0})});
+        const ModalBoxAnswerer answerer(ModalBoxAnswerer::key(Qt::Key_Return));
+        ::testing::internal::CaptureStderr();
+        const int status = exitStatusOf([&] { way.end(ending.window()); });
+        const std::string printed = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(status, 0);
+        const std::string lost = "1 回分のゲームの成績を " + history + " に保存できませんでした";
+        EXPECT_EQ(answerer.shown, way.box);
+        EXPECT_EQ(answerer.text.toStdString().find(lost) != std::string::npos, way.box) << answerer.text.toStdString();
+        EXPECT_EQ(printed.find("zumikko: " + lost) != std::string::npos, !way.box) << printed;
+    }
 }
 
 // Quitting would throw away a new record that is still in one of the record windows. The
