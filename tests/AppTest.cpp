@@ -346,9 +346,11 @@ TEST_F(AppTest, whileTheVersionWindowIsOpenTheReelStandsAndTheMarqueeMoves)
     QTRY_VERIFY(app->reelTimerActive());
     bool reelStood = false;
     bool marqueeMoved = false;
+    QWindow* standsOver = nullptr;
     QTimer::singleShot(0, [&] {
         QWidget* version = QApplication::activeModalWidget();
         ASSERT_NE(version, nullptr);
+        standsOver = version->windowHandle()->transientParent();
         QTRY_VERIFY(!app->reelTimerActive());
         const auto offset = app->game().state().intReelX;
         random.queueHits(9);
@@ -363,6 +365,7 @@ TEST_F(AppTest, whileTheVersionWindowIsOpenTheReelStandsAndTheMarqueeMoves)
         version->close();
     });
     window->versionAction()->trigger();  // modal: returns when the window above closes it
+    EXPECT_EQ(standsOver, window->windowHandle()) << "the version window stands over the game";
     EXPECT_TRUE(reelStood);
     EXPECT_TRUE(marqueeMoved);
     QTRY_VERIFY(app->game().state().bolStop);  // the game goes on where it was
