@@ -615,28 +615,37 @@ TEST_F(AppTest, quittingWithOnlyTheStoredRecordOnShowAsksNothing)
     EXPECT_EQ(log.size(), 4u);
 }
 
+// What an App is made of besides its files, for tests that make their own.
+struct AppParts {
+    App app(const std::string& recordPath, const App::Folders& folders = {})
+    {
+        return App(App::Devices{start, kaiten, bgm, goal}, clock, random, shell, directory.path(), recordPath, folders);
+    }
+
+    std::vector<std::string> log;
+    RecordingMediaDevice start{"start", log}, kaiten{"kaiten", log}, bgm{"bgm", log}, goal{"goal", log};
+    SteadyClock clock;
+    ScriptedRandom random;
+    RecordingShell shell;
+    TemporaryDirectory directory;
+};
+
 // Launching shows the window; once it is on screen, a problem found at start-up is told over
 // it, and only then do the sounds open and the game start up.
 TEST(AppLaunch, showsTheWindowThenTheStartUpProblemIfAnyThenStartsUp)
 {
     for (const QString problem : {QString(), QStringLiteral("記録 score.dat を読めません。")}) {
         SCOPED_TRACE(problem.toStdString());
-        std::vector<std::string> log;
-        RecordingMediaDevice start{"start", log}, kaiten{"kaiten", log}, bgm{"bgm", log}, goal{"goal", log};
-        SteadyClock clock;
-        ScriptedRandom random;
-        RecordingShell shell;
-        TemporaryDirectory directory;
-        App app(App::Devices{start, kaiten, bgm, goal}, clock, random, shell, directory.path(),
-                directory.path() + "/score.dat");
+        AppParts parts;
+        App app = parts.app(parts.directory.path() + "/score.dat");
         std::size_t openedBeforeTheBox = 0;
         const ModalBoxAnswerer answerer([&](QMessageBox& box) {
-            openedBeforeTheBox = log.size();
+            openedBeforeTheBox = parts.log.size();
             QTest::keyClick(&box, Qt::Key_Return);
         });
         app.launch(problem.toStdString());
         EXPECT_TRUE(app.window().isVisible());
-        QTRY_VERIFY(!log.empty());
+        QTRY_VERIFY(!parts.log.empty());
         EXPECT_EQ(answerer.shown, !problem.isEmpty());
         EXPECT_EQ(answerer.text, problem);
         EXPECT_EQ(openedBeforeTheBox, 0u);
@@ -648,15 +657,10 @@ TEST(AppLaunch, showsTheWindowThenTheStartUpProblemIfAnyThenStartsUp)
 // history it shows.
 TEST(AppHistoryElsewhere, isToldAndNamedInTheResultsWindow)
 {
-    std::vector<std::string> log;
-    RecordingMediaDevice start{"start", log}, kaiten{"kaiten", log}, bgm{"bgm", log}, goal{"goal", log};
-    SteadyClock clock;
-    ScriptedRandom random;
-    RecordingShell shell;
-    TemporaryDirectory directory;
-    const std::string history = directory.path() + "/player/history.sqlite3";
-    App app(App::Devices{start, kaiten, bgm, goal}, clock, random, shell, directory.path(),
-            directory.path() + "/gone/score.dat", App::Folders{directory.path(), directory.path() + "/player"});
+    AppParts parts;
+    const std::string folder = parts.directory.path();
+    const std::string history = folder + "/player/history.sqlite3";
+    App app = parts.app(folder + "/gone/score.dat", App::Folders{folder, folder + "/player"});
     const auto shownNote = []() -> QMessageBox* {
         for (QWidget* widget : QApplication::topLevelWidgets())
             if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
