@@ -87,6 +87,17 @@ TEST_F(ResultsWindow, theOpenWindowFollowsEveryGameThatEnds)
             total = label;
     ASSERT_NE(total, nullptr);
     QTRY_VERIFY(total->isVisible());
+    // The figures stand flush right, one under another like a column of sums.
+    const QImage picture = total->grab().toImage();
+    int firstInk = picture.width(), lastInk = -1;
+    for (int x = 0; x < picture.width(); ++x)
+        for (int y = 0; y < picture.height(); ++y)
+            if (qGray(picture.pixel(x, y)) < qGray(picture.pixel(0, 0)) - 64) {
+                firstInk = std::min(firstInk, x);
+                lastInk = std::max(lastInk, x);
+            }
+    ASSERT_GT(picture.width(), 3 * (lastInk - firstInk)) << "the field is too narrow to tell";
+    EXPECT_GE(lastInk, picture.width() - 8);
     const int middle = total->height() / 2;
     QTest::mousePress(total, Qt::LeftButton, {}, QPoint(1, middle));
     QTest::mouseMove(total, QPoint(total->width() - 1, middle));
