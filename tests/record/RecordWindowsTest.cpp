@@ -231,6 +231,19 @@ TEST_F(RecordWindowsTest, aNewRecordGoesIntoTheOpenScoreWindowWithoutReadingTheF
     EXPECT_TRUE(problems.messages.empty());
 }
 
+TEST_F(RecordWindowsTest, aNewRecordOpensTheScoreWindowWithoutReadingTheFile)
+{
+    scratch.put("\"other\"\r\n\"not a number\"\r\n");
+    const QPointer<UserNameWindow> entry = enterChampion("4970");
+    typeText(entry, "abc");
+    pressKey(entry, Qt::Key_Return);
+    const QPointer<ScoreWindow> score = windows->scoreWindow();
+    ASSERT_NE(score, nullptr);
+    EXPECT_EQ(score->lblName()->text(), "abc");
+    EXPECT_EQ(score->lblScore()->text(), "4970");
+    EXPECT_TRUE(problems.messages.empty());
+}
+
 // The game asks which record waits in these windows, so that only a better game takes its place.
 TEST_F(RecordWindowsTest, theWaitingRecordIsTheOneNotYetInTheFileWhereverItStands)
 {
