@@ -7,7 +7,9 @@
 #include "results/ReactionHistogram.h"
 #include "results/Statistics.h"
 
+#include <QEvent>
 #include <QImage>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -161,6 +163,41 @@ TEST(ChartPictures, theHistorysAxesTextsAndLegendSamplesArePaintedInTheirColours
                                 : centreOf(image, box);
         const QColor wanted = swatch.kind == HistoryLayout::Score ? kBlue : swatch.kind == HistoryLayout::Mean ? kOrange : kRed;
         EXPECT_TRUE(near(seen, wanted)) << describe(swatch, seen);
+    }
+}
+
+class PaintCount final : public QObject {
+public:
+    explicit PaintCount(QWidget& widget) { widget.installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+// A chart on screen shows new figures as soon as it is given them.
+TEST(ChartPictures, eachChartOnScreenRepaintsWhenGivenNewFigures)
+{
+    LatestGameChart latest;
+    ReactionHistogram histogram;
+    HistoryChart history;
+    const std::vector<double> reactions(40, 300);
+    const std::pair<QWidget*, std::function<void()>> charts[] = {
+        {&latest, [&] { latest.setGame(latestGame()); }},
+        {&histogram, [&] { histogram.setHistogram(Statistics::histogram(reactions), 300, 300, 300); }},
+        {&history, [&] { history.setScores({5'000, 4'000}, {5'000, 4'500}, 1); }},
+    };
+    for (const auto& [widget, giveFigures] : charts) {
+        widget->resize(400, 300);
+        widget->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(widget));
+        PaintCount count(*widget);
+        giveFigures();
+        QTRY_VERIFY2(count.paints > 0, widget->metaObject()->className());
     }
 }
 

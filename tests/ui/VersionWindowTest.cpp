@@ -108,6 +108,7 @@ TEST_F(VersionWindowTest, showsNameVersionAndCreditsWhereTheLayoutPutsThem)
     EXPECT_EQ(front->alignment(), back->alignment());
     const auto* logo = window->findChild<QWidget*>("picQuillon");
     ASSERT_NE(logo, nullptr);
+    EXPECT_EQ(logo->cursor().shape(), Qt::PointingHandCursor) << "the logo is a link";
     EXPECT_EQ(QRect(logo->mapTo(window.get(), QPoint(0, 0)), logo->size()), QRect(12, 139, 234, 60));
 }
 
