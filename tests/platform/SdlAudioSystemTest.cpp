@@ -118,13 +118,24 @@ TEST(SdlAudioSystem, closingItWhileMidiFilesRenderJoinsTheWorkersAndLeavesItsDev
 
 TEST(SdlAudioSystem, leavesTerminationSignalsToTheProgram)
 {
-    // SDL's own handlers would swallow SIGTERM and SIGINT: the game could not be killed.
-    SdlAudioSystem audio;
-    for (const int signal : {SIGTERM, SIGINT}) {
-        struct sigaction action {};
-        sigaction(signal, nullptr, &action);
-        EXPECT_EQ(action.sa_handler, SIG_DFL) << "signal " << signal;
+    // SDL's own handlers would swallow SIGTERM and SIGINT: the game could not be killed. The
+    // defaults are set first: a shell starting the tests in the background ignores SIGINT.
+    const int signals[] = {SIGTERM, SIGINT};
+    struct sigaction inherited[2] {};
+    struct sigaction defaults {};
+    defaults.sa_handler = SIG_DFL;
+    for (int i = 0; i < 2; ++i)
+        sigaction(signals[i], &defaults, &inherited[i]);
+    {
+        SdlAudioSystem audio;
+        for (const int signal : signals) {
+            struct sigaction action {};
+            sigaction(signal, nullptr, &action);
+            EXPECT_EQ(action.sa_handler, SIG_DFL) << "signal " << signal;
+        }
     }
+    for (int i = 0; i < 2; ++i)
+        sigaction(signals[i], &inherited[i], nullptr);
 }
 
 namespace {
