@@ -300,9 +300,6 @@ TEST_F(WindowLayoutTest, mainWindowShowsEveryTextWhole)
     const QLabel* score = byText("SCORE");
     const QLabel* marker = byText("？？？");
     ASSERT_TRUE(miss && score && marker);
-    // The typed letter's box shows its own pink, in front of the frame drawn around it.
-    const QImage picture = window.centralWidget()->grab().toImage();
-    EXPECT_EQ(QColor(picture.pixel(window.label(MainLabel::Type)->geometry().center())), QColor(0xFFC0FF));
     // The two counters and their headings are one pair of columns, side by side.
     EXPECT_EQ(score->geometry(), miss->geometry().translated(152, 0));
     EXPECT_EQ(window.label(MainLabel::Score)->geometry(), window.label(MainLabel::Miss)->geometry().translated(152, 0));
