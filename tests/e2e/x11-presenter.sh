@@ -21,7 +21,7 @@ run_presenter_tests() {
 }
 
 e2e_start_x
-run_presenter_tests "$1" 'X11Presenter*:WindowVisibilityOnX11*:-X11Presenter.underMutter*' 7 "a server on the game's clock"
+run_presenter_tests "$1" 'X11Presenter*:WindowVisibilityOnX11*:-X11Presenter.underMutter*' 8 "a server on the game's clock"
 e2e_cleanup
 passed=1
 

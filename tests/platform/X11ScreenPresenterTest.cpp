@@ -17,6 +17,7 @@
 #include <xcb/sync.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdio>
@@ -60,6 +61,8 @@ public:
         xcb_aux_sync();
     }
     ~ServerWatch() { xcb_disconnect(connection_); }
+
+    std::uint8_t presentOpcode() const { return presentOpcode_; }
 
     // Takes a selection, as a compositing manager takes _NET_WM_CM_Sn.
     void ownSelection(const char* name)
@@ -183,10 +186,19 @@ class LostEvents final : public QAbstractNativeEventFilter {
 public:
     bool completions = false;
     bool propertyChanges = false;
+    // Only the completions of pictures that were shown; those of skipped ones still come.
+    std::uint8_t shownPicturesOfPresent = 0;  // Present's opcode
 
     bool nativeEventFilter(const QByteArray&, void* message, qintptr*) override
     {
-        const std::uint8_t type = static_cast<xcb_generic_event_t*>(message)->response_type & 0x7F;
+        const auto* event = static_cast<xcb_generic_event_t*>(message);
+        const std::uint8_t type = event->response_type & 0x7F;
+        if (type == XCB_GE_GENERIC && shownPicturesOfPresent != 0) {
+            const auto* generic = reinterpret_cast<const xcb_ge_generic_event_t*>(event);
+            if (generic->extension == shownPicturesOfPresent && generic->event_type == XCB_PRESENT_COMPLETE_NOTIFY)
+                return reinterpret_cast<const xcb_present_complete_notify_event_t*>(event)->mode
+                       != XCB_PRESENT_COMPLETE_MODE_SKIP;
+        }
         return (completions && type == XCB_GE_GENERIC) || (propertyChanges && type == XCB_PROPERTY_NOTIFY);
     }
 };
@@ -205,6 +217,20 @@ void drawPicture(Surface& surface, int picture)
         for (int x = 0; x < surface.width(); ++x)
             surface.setPixel(x, y, static_cast<std::uint32_t>((x * 7 + picture * 40) << 16 | (y * 5) << 8 | (x + y + picture)));
 }
+
+// Counts the paints that reach it.
+class CountingSurface final : public SurfaceWidget {
+public:
+    using SurfaceWidget::SurfaceWidget;
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        ++paints;
+        SurfaceWidget::paintEvent(event);
+    }
+};
 
 // A reel-sized picture inside a window on a real X server, and the presenter that shows it:
 // tests/e2e/x11-presenter.sh starts the server.
@@ -234,7 +260,7 @@ struct X11Presenter : ::testing::Test {
     const SteadyClock clock;
     EventClock times{clock};
     QWidget window;
-    SurfaceWidget reel{137, 33, 0x000000, &window};
+    CountingSurface reel{137, 33, 0x000000, &window};
     std::unique_ptr<X11ScreenPresenter> presenter;
     std::optional<ServerWatch> watch;
 };
@@ -274,6 +300,52 @@ TEST_F(X11Presenter, theStopIsTheCompletionOfThePresentedPictureAtTheFirstBlankA
     // Once shown, the widget's own paints reach the window again.
     drawPicture(reel.surface(), 9);
     reel.update();
+    QTRY_COMPARE(watch->pixels(reelArea()), surfacePixels(reel.surface()));
+}
+
+// Two stops within one frame: the server skips the first picture, which is then painted the plain
+// way, while the second is still awaited (here its completion is lost). Until that one is shown,
+// the widget's paints stay off the screen, which must not show a picture before its stop's time.
+TEST_F(X11Presenter, whileANewerPictureIsAwaitedTheWidgetsPaintsAreHeldBack)
+{
+    ASSERT_TRUE(presenter->usesPresent());
+    LostEvents lost;
+    lost.shownPicturesOfPresent = watch->presentOpcode();
+    qGuiApp->installNativeEventFilter(&lost);
+    bool seen = false;
+    std::optional<int> paintsMeanwhile;
+    // A frame's blank may fall between the two requests, which then are both shown; rarely twice.
+    for (int attempt = 0; attempt < 3 && !seen; ++attempt) {
+        watch->poll();
+        const auto completionsBefore = static_cast<std::ptrdiff_t>(watch->completions.size());
+        bool firstSettled = false;
+        bool secondSettled = false;
+        bool updatedMeanwhile = false;
+        paintsMeanwhile.reset();
+        drawPicture(reel.surface(), 1);
+        presenter->present([&](std::int64_t) {
+            firstSettled = true;
+            if (!secondSettled) {
+                reel.update();
+                updatedMeanwhile = true;
+            }
+        });
+        drawPicture(reel.surface(), 2);
+        int paintsBefore = 0;
+        presenter->present([&](std::int64_t) {
+            secondSettled = true;
+            paintsMeanwhile = reel.paints - paintsBefore;
+        });
+        paintsBefore = reel.paints;
+        QTRY_VERIFY_WITH_TIMEOUT(firstSettled && secondSettled, 3 * X11ScreenPresenter::kStampTimeoutMs);
+        watch->poll();
+        const bool skipped = std::any_of(watch->completions.begin() + completionsBefore, watch->completions.end(),
+                                         [](const auto& c) { return c.mode == XCB_PRESENT_COMPLETE_MODE_SKIP; });
+        seen = skipped && updatedMeanwhile;
+    }
+    qGuiApp->removeNativeEventFilter(&lost);
+    ASSERT_TRUE(seen) << "the server skipped no picture";
+    EXPECT_EQ(paintsMeanwhile, 2) << "the plain paints of the two pictures alone";
     QTRY_COMPARE(watch->pixels(reelArea()), surfacePixels(reel.surface()));
 }
 
