@@ -221,11 +221,13 @@ TEST(ChartPictures, eachChartOnScreenRepaintsWhenGivenNewFigures)
     LatestGameChart latest;
     ReactionHistogram histogram;
     HistoryChart history;
+    KeyboardChart keyboard;
     const std::vector<double> reactions(40, 300);
     const std::pair<QWidget*, std::function<void()>> charts[] = {
         {&latest, [&] { latest.setGame(latestGame()); }},
         {&histogram, [&] { histogram.setHistogram(Statistics::histogram(reactions), 300, 300, 300); }},
         {&history, [&] { history.setScores({5'000, 4'000}, {5'000, 4'500}, 1); }},
+        {&keyboard, [&] { keyboard.setLetters({}, 3, 300, 50); }},
     };
     for (const auto& [widget, giveFigures] : charts) {
         widget->resize(400, 300);
