@@ -1,5 +1,6 @@
 #pragma once
 
+#include "results/KeyboardLayout.h"
 #include "results/Statistics.h"
 
 #include <QColor>
@@ -20,6 +21,8 @@ public:
                     double scaleMs);
 
     QColor keyColour(char letter) const;
+    // Where the keys and the legend go at the widget's size, in its font.
+    KeyboardLayout::Keyboard layout() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,5 +1,6 @@
 #include "results/HistogramLayout.h"
 #include "results/HistoryLayout.h"
+#include "results/KeyboardLayout.h"
 #include "results/LatestGameLayout.h"
 #include "results/ResultsFigures.h"
 
@@ -148,6 +149,73 @@ TEST(ChartLayout, theHistoryNumbersEveryGameUnderItsDotWhileTheyAreFew)
         ASSERT_NE(label, chart.labels.end()) << game;
         EXPECT_NEAR(label->box.left + label->box.width / 2, chart.xAt(std::stod(game)), 1e-9);
         EXPECT_GT(label->box.top, chart.plot.bottom());
+    }
+}
+
+// The keys fill the room above the legend: from the top margin down to 8 px above its bar when
+// the height is what limits them, else 1.5 times as tall as wide in the middle of that room.
+TEST(ChartLayout, theKeyboardsKeysStandInQwertyRowsAsLargeAsTheRoomAboveTheLegendAllows)
+{
+    struct Case {
+        ChartBox area;
+        bool heightLimits;
+    };
+    const Case cases[] = {
+        {{0, 0, 280, 210}, false},  // the chart's least size
+        {{0, 0, 460, 300}, false},
+        {{0, 0, 900, 600}, false},
+        {{0, 0, 900, 300}, true},
+        {{0, 0, 700, 220}, true},
+        {{5, 7, 600, 250}, true},
+    };
+    const char* const rows[] = {"QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.area.width) + " x " + std::to_string(c.area.height));
+        const KeyboardLayout::Keyboard keyboard = KeyboardLayout::layout(c.area, kMetrics);
+        ASSERT_EQ(keyboard.keys.size(), 26u);
+        for (const ChartBox& legend : {keyboard.bar, keyboard.faster.box, keyboard.slower.box, keyboard.scale})
+            EXPECT_TRUE(c.area.contains(legend)) << "legend at " << legend.left << ", " << legend.top;
+        EXPECT_LE(keyboard.faster.box.right(), keyboard.bar.left);
+        EXPECT_GE(keyboard.slower.box.left, keyboard.bar.right());
+        for (std::size_t i = 0; i < keyboard.keys.size(); ++i) {
+            const ChartBox& key = keyboard.keys[i].box;
+            EXPECT_TRUE(c.area.contains(key)) << keyboard.keys[i].letter << " lies outside";
+            for (std::size_t j = i + 1; j < keyboard.keys.size(); ++j)
+                EXPECT_FALSE(key.overlaps(keyboard.keys[j].box)) << keyboard.keys[i].letter << keyboard.keys[j].letter;
+            EXPECT_DOUBLE_EQ(key.width, keyboard.keys[0].box.width) << keyboard.keys[i].letter;
+            EXPECT_DOUBLE_EQ(key.height, keyboard.keys[0].box.height) << keyboard.keys[i].letter;
+        }
+        const double width = keyboard.keys[0].box.width;
+        const double height = keyboard.keys[0].box.height;
+
+        // Row by row, left to right, each row half a key further right than the one above.
+        std::size_t next = 0;
+        for (int row = 0; row < 3; ++row) {
+            const ChartBox& first = keyboard.keys[next].box;
+            EXPECT_NEAR(first.left, keyboard.keys[0].box.left + row * width / 2, 1e-9) << "row " << row;
+            for (const char* letter = rows[row]; *letter != '\0'; ++letter, ++next) {
+                const KeyboardLayout::Key& key = keyboard.keys[next];
+                EXPECT_EQ(key.letter, *letter);
+                EXPECT_DOUBLE_EQ(key.box.top, first.top) << key.letter;
+                if (key.letter != *rows[row])
+                    EXPECT_GT(key.box.left, keyboard.keys[next - 1].box.left) << key.letter;
+            }
+        }
+
+        const ChartBox& topLeft = keyboard.keys[0].box;
+        const ChartBox& topRight = keyboard.keys[9].box;
+        const double bottom = keyboard.keys.back().box.bottom();
+        const double roomBottom = keyboard.bar.top - 8;
+        EXPECT_NEAR(topLeft.left - c.area.left, c.area.right() - topRight.right(), 1e-9) << "centred across";
+        if (c.heightLimits) {
+            EXPECT_LT(height / width, 1.5);
+            EXPECT_NEAR(topLeft.top, c.area.top + 4, 1e-9);
+            EXPECT_NEAR(bottom, roomBottom, 1e-9);
+        } else {
+            EXPECT_NEAR(height / width, 1.5, 1e-9);
+            EXPECT_NEAR(topLeft.top - c.area.top, roomBottom - bottom, 1e-9) << "centred in the room";
+            EXPECT_GE(topLeft.top, c.area.top + 4);
+        }
     }
 }
 

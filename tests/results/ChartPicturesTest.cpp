@@ -2,6 +2,7 @@
 #include "results/HistogramLayout.h"
 #include "results/HistoryChart.h"
 #include "results/HistoryLayout.h"
+#include "results/KeyboardChart.h"
 #include "results/LatestGameChart.h"
 #include "results/LatestGameLayout.h"
 #include "results/ReactionHistogram.h"
@@ -166,6 +167,41 @@ TEST(ChartPictures, theHistorysAxesTextsAndLegendSamplesArePaintedInTheirColours
     }
 }
 
+// Whether any pixel of the lower-right quarter of a key, inside its border, is not the key's
+// colour: that is where its median and count are written.
+bool inkInLowerRight(const QImage& image, const ChartBox& key, QColor keyColour)
+{
+    for (int y = static_cast<int>(key.top + key.height / 2); y < static_cast<int>(key.bottom() - 3); ++y)
+        for (int x = static_cast<int>(key.left + key.width / 2); x < static_cast<int>(key.right() - 3); ++x)
+            if (!near(image.pixelColor(x, y), keyColour))
+                return true;
+    return false;
+}
+
+// The results window can stand while the history still loads: until then every key is grey with
+// its letter only; a letter given figures gets its median and count.
+TEST(ChartPictures, keysCarryTheirMedianAndCountOnlyOnceTheyHaveFigures)
+{
+    KeyboardChart widget;
+    widget.resize(460, 300);
+    const KeyboardLayout::Keyboard keyboard = widget.layout();
+    const QColor grey(0xc8, 0xc8, 0xc8);
+    const QImage waiting = widget.grab().toImage();
+    for (const KeyboardLayout::Key& key : keyboard.keys) {
+        const ChartBox upperLeft{key.box.left + 3, key.box.top + 1, key.box.width / 2, key.box.height / 2};
+        EXPECT_TRUE(near(centreOf(waiting, key.box), grey)) << key.letter;
+        EXPECT_TRUE(near(inkOf(waiting, upperLeft), kBlack)) << key.letter << " has no letter";
+        EXPECT_FALSE(inkInLowerRight(waiting, key.box, grey)) << key.letter << " has figures";
+    }
+
+    std::array<Statistics::LetterSummary, 26> letters{};
+    letters['A' - 'A'] = {'A', 5, 300};
+    widget.setLetters(letters, 3, 400, 100);
+    const QImage given = widget.grab().toImage();
+    for (const KeyboardLayout::Key& key : keyboard.keys)
+        EXPECT_EQ(inkInLowerRight(given, key.box, widget.keyColour(key.letter)), key.letter == 'A') << key.letter;
+}
+
 class PaintCount final : public QObject {
 public:
     explicit PaintCount(QWidget& widget) { widget.installEventFilter(this); }
@@ -185,11 +221,13 @@ TEST(ChartPictures, eachChartOnScreenRepaintsWhenGivenNewFigures)
     LatestGameChart latest;
     ReactionHistogram histogram;
     HistoryChart history;
+    KeyboardChart keyboard;
     const std::vector<double> reactions(40, 300);
     const std::pair<QWidget*, std::function<void()>> charts[] = {
         {&latest, [&] { latest.setGame(latestGame()); }},
         {&histogram, [&] { histogram.setHistogram(Statistics::histogram(reactions), 300, 300, 300); }},
         {&history, [&] { history.setScores({5'000, 4'000}, {5'000, 4'500}, 1); }},
+        {&keyboard, [&] { keyboard.setLetters({}, 3, 300, 50); }},
     };
     for (const auto& [widget, giveFigures] : charts) {
         widget->resize(400, 300);

@@ -199,6 +199,19 @@ TEST_F(ResultsWindow, theDistributionCountsEveryReactionOfEveryGameInTenMillisec
     EXPECT_NE(window.slowestLettersSentence().indexOf("まだ言えません"), -1) << "no letter has been seen three times";
 }
 
+// The games reach the history file itself, not only its journal, once the journal is long: on
+// the worker, for it syncs the disk.
+TEST_F(ResultsWindow, aLongJournalIsMovedIntoTheHistoryFile)
+{
+    ResultsFeature& results = feature();
+    const std::string file = results.store().path();
+    const auto before = std::filesystem::file_size(file);
+    for (int game = 0; game < 10'000 && !results.store().wantsCheckpoint(); ++game)
+        results.history().recordFinishedGame(plainGame(4000 + game));
+    ASSERT_TRUE(results.store().wantsCheckpoint());
+    QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::file_size(file) > before, 10'000);
+}
+
 TEST_F(ResultsWindow, aHistoryThatCannotBeUsedKeepsThisRunsGamesAndSaysSoOnce)
 {
     ASSERT_EQ(::mkfifo((directory.path() + "/history.sqlite3").c_str(), 0600), 0);
