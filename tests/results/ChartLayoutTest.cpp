@@ -175,8 +175,14 @@ TEST(ChartLayout, theKeyboardsKeysStandInQwertyRowsAsLargeAsTheRoomAboveTheLegen
         ASSERT_EQ(keyboard.keys.size(), 26u);
         for (const ChartBox& legend : {keyboard.bar, keyboard.faster.box, keyboard.slower.box, keyboard.scale})
             EXPECT_TRUE(c.area.contains(legend)) << "legend at " << legend.left << ", " << legend.top;
+        // The legend stands at the chart's foot: the words whole at the bar's ends, the ms row
+        // under the bar, 4 px above the bottom edge.
         EXPECT_LE(keyboard.faster.box.right(), keyboard.bar.left);
         EXPECT_GE(keyboard.slower.box.left, keyboard.bar.right());
+        for (const ChartItem& word : {keyboard.faster, keyboard.slower})
+            EXPECT_GE(word.box.width, kMetrics.width(word.text)) << word.text;
+        EXPECT_GE(keyboard.scale.top, keyboard.bar.bottom());
+        EXPECT_NEAR(keyboard.scale.bottom(), c.area.bottom() - 4, 1e-9);
         for (std::size_t i = 0; i < keyboard.keys.size(); ++i) {
             const ChartBox& key = keyboard.keys[i].box;
             EXPECT_TRUE(c.area.contains(key)) << keyboard.keys[i].letter << " lies outside";
