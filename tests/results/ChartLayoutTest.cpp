@@ -179,8 +179,13 @@ TEST(ChartLayout, theKeyboardsKeysStandInQwertyRowsAsLargeAsTheRoomAboveTheLegen
         // under the bar, 4 px above the bottom edge.
         EXPECT_LE(keyboard.faster.box.right(), keyboard.bar.left);
         EXPECT_GE(keyboard.slower.box.left, keyboard.bar.right());
-        for (const ChartItem& word : {keyboard.faster, keyboard.slower})
+        for (const ChartItem& word : {keyboard.faster, keyboard.slower}) {
             EXPECT_GE(word.box.width, kMetrics.width(word.text)) << word.text;
+            EXPECT_NEAR(word.box.top + word.box.height / 2, keyboard.bar.top + keyboard.bar.height / 2, 1e-9)
+                << word.text << " beside the bar";
+        }
+        EXPECT_NEAR(keyboard.faster.box.left - c.area.left, c.area.right() - keyboard.slower.box.right(), 1e-9);
+        EXPECT_NEAR(keyboard.bar.left - keyboard.faster.box.right(), keyboard.slower.box.left - keyboard.bar.right(), 1e-9);
         EXPECT_GE(keyboard.scale.top, keyboard.bar.bottom());
         EXPECT_NEAR(keyboard.scale.bottom(), c.area.bottom() - 4, 1e-9);
         for (std::size_t i = 0; i < keyboard.keys.size(); ++i) {
