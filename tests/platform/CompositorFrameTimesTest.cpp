@@ -110,6 +110,24 @@ TEST(CompositorFrameTimes, aFramesTimingsAreTakenOnceAndNotAfterItsStopWasForgot
     frames.forget(kStop + 1);
     frames.drawn(kCounter + 2, 5'103'000, 5'103'100);
     EXPECT_FALSE(frames.timings(kCounter + 2, 9'000, 5'120'000).has_value()) << "a stop settled otherwise";
+
+    // A stop's newer frame takes the place of its older one.
+    frames.ended(kStop, kCounter + 4, kCompletedUs + 200'000);
+    frames.ended(kStop, kCounter + 6, kCompletedUs + 200'000);
+    EXPECT_FALSE(frames.timings(kCounter + 4, 0, 5'220'000).has_value()) << "the stop's older frame";
+    EXPECT_TRUE(frames.timings(kCounter + 6, 0, 5'220'000).has_value());
+}
+
+// A compositor that sends no timings does not make the frames pile up: the oldest give way.
+TEST(CompositorFrameTimes, atMostSixteenFramesAwaitTheirTimings)
+{
+    CompositorFrameTimes frames;
+    for (std::uint32_t stop = 1; stop <= 17; ++stop)
+        frames.ended(stop, 2 * stop, kCompletedUs);
+    EXPECT_FALSE(frames.timings(2, 0, kCompletedUs + 1000).has_value()) << "the oldest";
+    for (std::uint32_t stop = 2; stop <= 17; ++stop)
+        EXPECT_EQ(frames.timings(2 * stop, 0, kCompletedUs + 1000).value_or(CompositorFrameTimes::Verdict{0, {}}).stop,
+                  stop);
 }
 
 } // namespace
